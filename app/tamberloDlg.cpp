@@ -1,0 +1,94 @@
+// The main window: construction, message map, data exchange, initialisation,
+// the About item of the system menu and the minimised icon.
+#include "app/tamberloDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/IconLayout.h"
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+
+CTamberloDlg::CTamberloDlg(CWnd* parent)
+    : CDialog(IDD, parent), m_delayBit(0), m_delayByte(0), m_pFileBuffer(nullptr),
+      m_fileLength(0), m_imageEnd(0),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+CTamberloDlg::~CTamberloDlg() = default;
+
+void CTamberloDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_LPT1, m_btnLpt1);
+    DDX_Control(dx, IDC_LPT2, m_btnLpt2);
+    DDX_Control(dx, IDC_LPT3, m_btnLpt3);
+    DDX_Control(dx, IDC_PROGRESS, m_progress);
+    DDX_Text(dx, IDC_DELAYBIT, m_delayBit);
+    DDV_MinMaxUInt(dx, m_delayBit, 1, 10);
+    DDX_Text(dx, IDC_DELAYBYTE, m_delayByte);
+    DDV_MinMaxUInt(dx, m_delayByte, 1, 10);
+}
+
+BEGIN_MESSAGE_MAP(CTamberloDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_OPENHEX, OnOpenHexFile)
+ON_BN_CLICKED(IDC_ERASE, OnErase)
+ON_BN_CLICKED(IDC_BLANK, OnBlank)
+ON_BN_CLICKED(IDC_PROGRAM, OnProgram)
+ON_BN_CLICKED(IDC_VERIFY, OnVerify)
+ON_BN_CLICKED(IDC_AUTO, OnAuto)
+ON_BN_CLICKED(IDC_LOCKBIT, OnLockBit)
+ON_BN_CLICKED(IDC_LPT1, OnLpt1)
+ON_BN_CLICKED(IDC_LPT2, OnLpt2)
+ON_BN_CLICKED(IDC_LPT3, OnLpt3)
+ON_EN_CHANGE(IDC_DELAYBIT, OnChangeDelayBit)
+ON_EN_CHANGE(IDC_DELAYBYTE, OnChangeDelayByte)
+END_MESSAGE_MAP()
+
+BOOL CTamberloDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (HMENU systemMenu = GetSystemMenu(FALSE)) {
+        CString aboutText;
+        aboutText.LoadString(IDS_ABOUTBOX);
+        if (!aboutText.IsEmpty()) {
+            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    SelectLptPort();
+    LoadDelaySettings();
+    m_imageEnd = 0;
+    m_progress.SetTextVisible(TRUE);
+    return TRUE;
+}
+
+void CTamberloDlg::OnSysCommand(UINT id, LPARAM lParam) {
+    // The system keeps its own flags in the low four bits of a command id.
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    DefWindowProc(WM_SYSCOMMAND, id, lParam);
+}
+
+void CTamberloDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(&client);
+    const POINT origin =
+        CentredIconOrigin(client, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
+    ::DrawIcon(dc, origin.x, origin.y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR CTamberloDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }

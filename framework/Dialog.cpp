@@ -1,0 +1,63 @@
+// Modal dialogs. The dialog procedure attaches the object at WM_INITDIALOG and
+// replaces the window procedure with AfxWndProc; from then on every message goes
+// through the message map first and the dialog manager handles the rest.
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+namespace {
+
+// The owner of a modal window: the given parent, else the application's main window.
+HWND SafeOwner(CWnd* parent, const CWnd* self) {
+    if (parent != nullptr)
+        return parent->m_hWnd;
+    CWnd* main = AfxGetMainWnd();
+    if (main == nullptr || main == self || !::IsWindow(main->m_hWnd))
+        return nullptr;
+    return ::GetLastActivePopup(main->m_hWnd);
+}
+
+} // namespace
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = SafeOwner(m_pParentWnd, this);
+    return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
+                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    auto* dialog = reinterpret_cast<CDialog*>(lParam);
+    if (!dialog->SubclassWindow(hWnd))
+        return TRUE;
+    // A template placed at 0, 0 without DS_CENTER is centred over its owner.
+    if ((dialog->GetStyle() & (WS_CHILD | DS_CENTER)) == 0)
+        dialog->CenterWindow();
+    return AfxCallWndProc(dialog, hWnd, WM_INITDIALOG, wParam, lParam);
+}
+
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+
+void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }

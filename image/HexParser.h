@@ -1,0 +1,64 @@
+// Intel HEX parser core: decodes the text of a HEX file into the 8 KB flash image of the
+// AT90S8535. Portable C++17 with no platform headers; allocates nothing and throws nothing, so
+// the Windows program and the native tests share it unchanged.
+#ifndef TAMBERLO_IMAGE_HEXPARSER_H
+#define TAMBERLO_IMAGE_HEXPARSER_H
+
+#include <cstddef>
+#include <cstdint>
+
+// The AT90S8535 holds 4096 program words; byte 2n of the image is the low byte of word n.
+constexpr std::size_t kFlashImageSize = 8192;
+// Largest HEX file the program reads; a file for a full 8 KB flash fits in it.
+constexpr std::size_t kMaxHexFileSize = 24576;
+// One record carries at most 255 data bytes (its count is two hex digits).
+constexpr std::size_t kRecordBufferSize = 256;
+// Room for any message the Format* functions produce, a MAX_PATH file name included.
+constexpr std::size_t kHexMessageBufferSize = 512;
+
+// The flash image as the dialog holds it: the bytes and the end index as separate members.
+// end is the image index of the last byte stored by the last stored data record
+// (not the highest one); 0 means nothing loaded.
+struct FlashImage {
+    unsigned char (&bytes)[kFlashImageSize];
+    std::uint32_t& end;
+};
+
+enum class HexParseStatus {
+    Ok,                        // an end-of-file record was reached; the image is loaded
+    NotIntelHex,               // no ':' where a record must start, or the data ends inside a record
+    ChecksumError,             // a record's bytes do not sum to 0 mod 256
+    DataBeyondFlash,           // a data record reaches past byte 8191
+    ExtendedAddressBeyondFlash // a type 2 or 4 record with a nonzero upper address
+};
+
+struct HexParseResult {
+    HexParseStatus status;
+    std::uint32_t line; // 1-based line of the failing record's ':' (LFs before it + 1); 0 if none
+    std::uint32_t address; // failing record's load address, or the extended address value
+};
+
+// Sets every image byte to 0x00 and the end index to 0; call before each parse.
+void ClearFlashImage(FlashImage image);
+
+// Value of one HEX digit: '0'..'9' and 'A'..'F'/'a'..'f' as usual; anything else is 0.
+int HexDigitValue(char c);
+
+// Copies count bytes to image.bytes[address..], sets image.end to the last index written and
+// returns 1; writes nothing and returns 0 when count is 0 or the bytes would pass byte 8191.
+int StoreRecord(FlashImage image, std::uint32_t address, const unsigned char* data,
+                std::size_t count);
+
+// Parses data[0..length) into image (already cleared by the caller); reads no byte at or past
+// length. On any failure image.end is 0; bytes stored by earlier records may remain.
+HexParseResult ParseIntelHex(const unsigned char* data, std::size_t length, FlashImage image);
+
+// Writes the user message for result into buffer (always NUL-terminated when size > 0,
+// truncated to fit) and returns buffer; an Ok result gives an empty message.
+const char* FormatHexParseMessage(const HexParseResult& result, char* buffer, std::size_t size);
+
+// Writes the refusal for a file longer than kMaxHexFileSize, naming fileName, into buffer
+// (NUL-terminated when size > 0, truncated to fit) and returns buffer.
+const char* FormatHexFileTooLargeMessage(const char* fileName, char* buffer, std::size_t size);
+
+#endif

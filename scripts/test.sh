@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#   native  the simulated board and the HEX parser core on the host, with sanitizers,
+#           the fuzzer and the checks against avrdude and the AVR toolchain;
+#   sim     the Windows program on the simulated board, its tests under Wine;
+#   hw      the Windows program for a real printer port, and its test under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+
+jobs=$(nproc)
+export TAMBERLO_WINEPREFIX="$PWD/build/wineprefix"
+export WINEPREFIX="$TAMBERLO_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+for preset in native sim hw; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+# The Windows tests need an X display; start a private one when there is none.
+xvfb_pid=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+# One Wine prefix for the build, made once; the server stays up for the whole run.
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wineserver -p
+
+status=0
+ctest --preset native -j "$jobs" || status=1
+ctest --preset sim || status=1
+ctest --preset hw || status=1
+exit $status

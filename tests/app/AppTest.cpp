@@ -1,0 +1,162 @@
+// The main window as the application starts it: title, frame, system menu, the
+// About box from every command id with the About item's high bits, and closing.
+#include "app/IconLayout.h"
+#include "app/tamberlo.h"
+#include "app/tamberloDlg.h"
+#include "tests/harness/DialogDriver.h"
+#include "tests/harness/MessageBoxCapture.h"
+#include "tests/harness/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const char kStoredSettings[] = "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n";
+
+std::string Text(HWND hWnd) {
+    char text[256];
+    const int length = ::GetWindowTextA(hWnd, text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+POINT Centre(HWND hWnd) {
+    RECT r;
+    ::GetWindowRect(hWnd, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Runs the main dialog as InitInstance does, with `action` inside its modal loop.
+INT_PTR RunMainDialog(DialogDriver& driver, std::function<void(HWND)> action) {
+    CTamberloDlg dlg;
+    theApp.m_pMainWnd = &dlg;
+    driver.On("tamberlo", std::move(action));
+    const INT_PTR result = dlg.DoModal();
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr) << "destroying the main window clears the reference";
+    theApp.m_pMainWnd = nullptr;
+    return result;
+}
+
+class AppTest : public testing::Test {
+protected:
+    void SetUp() override { SettingsFile::Write(kStoredSettings); }
+    MessageBoxCapture boxes;
+    DialogDriver driver;
+};
+
+} // namespace
+
+TEST_F(AppTest, NamesComeFromTheProgramFile) {
+    EXPECT_STREQ(AfxGetAppName(), "tamberlo");
+    EXPECT_STREQ(theApp.m_pszProfileName, "tamberlo.INI");
+}
+
+TEST_F(AppTest, MainWindowFrameAndSystemMenu) {
+    RunMainDialog(driver, [](HWND dialog) {
+        EXPECT_EQ(Text(dialog), "tamberlo");
+        const LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
+        EXPECT_TRUE(style & WS_MINIMIZEBOX);
+        EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+        EXPECT_FALSE(style & WS_THICKFRAME);
+
+        HMENU menu = ::GetSystemMenu(dialog, FALSE);
+        const int count = ::GetMenuItemCount(menu);
+        ASSERT_GE(count, 2);
+        MENUITEMINFOA separator{};
+        separator.cbSize = sizeof separator;
+        separator.fMask = MIIM_FTYPE;
+        ::GetMenuItemInfoA(menu, count - 2, TRUE, &separator);
+        EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+        char text[64];
+        ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "&About tamberlo...");
+        EXPECT_EQ(::GetMenuItemID(menu, count - 1), 0x0010u);
+
+        EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_ERASE);
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(AppTest, EveryCommandIdOfTheAboutItemOpensTheAboutBox) {
+    int opened = 0;
+    driver.On(
+        "About tamberlo",
+        [&](HWND about) {
+            ++opened;
+            const POINT aboutCentre = Centre(about);
+            const POINT mainCentre = Centre(::GetWindow(about, GW_OWNER));
+            EXPECT_NEAR(aboutCentre.x, mainCentre.x, 1);
+            EXPECT_NEAR(aboutCentre.y, mainCentre.y, 1);
+            EXPECT_FALSE(::IsWindowEnabled(::GetWindow(about, GW_OWNER)));
+            ClickButton(about, IDOK);
+        },
+        false);
+    RunMainDialog(driver, [](HWND dialog) {
+        for (UINT id = 0x0010; id <= 0x001F; ++id)
+            ::SendMessageA(dialog, WM_SYSCOMMAND, id, 0);
+        // Ids outside the About item's range go to the system's own handling.
+        ::SendMessageA(dialog, WM_SYSCOMMAND, 0x0020, 0);
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(opened, 16);
+}
+
+TEST_F(AppTest, AboutBoxTexts) {
+    driver.On("About tamberlo", [](HWND about) {
+        std::string texts;
+        for (HWND c = ::GetWindow(about, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+            texts += Text(c) + "|";
+        EXPECT_NE(texts.find("tamberlo Version 5.0|"), std::string::npos) << texts;
+        EXPECT_NE(texts.find("For Wondows 95.|"), std::string::npos) << texts;
+        EXPECT_NE(texts.find("For Window NT/2000/XP , please access printer port|"),
+                  std::string::npos);
+        EXPECT_NE(texts.find("before use this program.|"), std::string::npos);
+        ::PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+    });
+    RunMainDialog(driver, [](HWND dialog) {
+        ::SendMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        ::EndDialog(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(AppTest, EscapeAndTheCloseBoxEndTheDialogWithoutWritingSettings) {
+    const std::string before = SettingsFile::Contents();
+    EXPECT_EQ(RunMainDialog(driver,
+                            [](HWND dialog) {
+                                ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+                                (void)dialog;
+                            }),
+              IDCANCEL);
+    EXPECT_EQ(RunMainDialog(driver,
+                            [](HWND dialog) {
+                                ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                            }),
+              IDCANCEL);
+    EXPECT_EQ(SettingsFile::Contents(), before);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(IconLayoutTest, IconIsCentredRoundingUpAndTruncatingTowardZero) {
+    const struct {
+        LONG width, height;
+        LONG x, y;
+    } cases[] = {{36, 36, 2, 2}, {37, 40, 3, 4}, {32, 32, 0, 0}, {31, 30, 0, 0}, {20, 29, -5, -1}};
+    for (const auto& c : cases) {
+        const POINT origin = CentredIconOrigin(RECT{0, 0, c.width, c.height}, 32, 32);
+        EXPECT_EQ(origin.x, c.x) << c.width;
+        EXPECT_EQ(origin.y, c.y) << c.height;
+    }
+}
+
+TEST_F(AppTest, DragIconIsTheWindowIcon) {
+    RunMainDialog(driver, [](HWND dialog) {
+        HICON icon = reinterpret_cast<HICON>(::SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0));
+        EXPECT_NE(icon, nullptr);
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
+        ::EndDialog(dialog, IDCANCEL);
+    });
+}

@@ -1,0 +1,16 @@
+// Test helpers: read a file into an exactly-sized heap buffer, so AddressSanitizer reports any
+// read by the parser past the data length, and load it the way the dialog does.
+#ifndef TAMBERLO_TESTS_IMAGE_HEXTESTFILES_H
+#define TAMBERLO_TESTS_IMAGE_HEXTESTFILES_H
+
+#include "image/HexParser.h"
+
+#include <string>
+#include <vector>
+
+std::vector<unsigned char> ReadWholeFile(const std::string& path);
+
+// Clears the image, then parses the whole of fileBytes into it.
+HexParseResult LoadHexBytes(const std::vector<unsigned char>& fileBytes, FlashImage image);
+
+#endif
