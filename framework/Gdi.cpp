@@ -125,13 +125,17 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap) {
     return CBitmap::FromHandle(static_cast<HBITMAP>(previous));
 }
 
-HFONT CDC::SelectObject(HFONT font) { return static_cast<HFONT>(::SelectObject(m_hDC, font)); }
+HFONT CDC::SelectObject(HFONT font) {
+    return static_cast<HFONT>(::SelectObject(m_hDC, font));
+}
 
 int CDC::SelectClipRgn(CRgn* region) {
     return ::SelectClipRgn(m_hDC, region ? static_cast<HRGN>(*region) : nullptr);
 }
 
-int CDC::GetClipBox(LPRECT rect) const { return ::GetClipBox(m_hDC, rect); }
+int CDC::GetClipBox(LPRECT rect) const {
+    return ::GetClipBox(m_hDC, rect);
+}
 
 POINT CDC::SetWindowOrg(int x, int y) {
     POINT previous{0, 0};
@@ -139,7 +143,9 @@ POINT CDC::SetWindowOrg(int x, int y) {
     return previous;
 }
 
-void CDC::LPtoDP(LPRECT rect) const { ::LPtoDP(m_hAttribDC, reinterpret_cast<LPPOINT>(rect), 2); }
+void CDC::LPtoDP(LPRECT rect) const {
+    ::LPtoDP(m_hAttribDC, reinterpret_cast<LPPOINT>(rect), 2);
+}
 
 void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {
     // An opaque ExtTextOut with no text fills with the background colour and needs no brush.
@@ -166,8 +172,8 @@ int CDC::DrawText(LPCSTR text, int length, LPRECT rect, UINT format) {
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
                  DWORD rop) {
-    return ::BitBlt(m_hDC, x, y, width, height, source ? source->m_hDC : nullptr, xSource,
-                    ySource, rop);
+    return ::BitBlt(m_hDC, x, y, width, height, source ? source->m_hDC : nullptr, xSource, ySource,
+                    rop);
 }
 
 CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) {

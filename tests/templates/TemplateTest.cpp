@@ -2,7 +2,7 @@
 // its template and every child window (in tab order) is compared with a table
 // of id, class, text, style and position; the dialog frames, the about-menu
 // string, the icon and the version block are checked as well.
-#include "resource.h"
+#include "res/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -1,0 +1,153 @@
+// Parsing of the board settings from text (environment variables).
+#include "sim/BoardSettings.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "sim/ChipMemory.h"
+
+namespace sim {
+
+namespace {
+
+bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long* value) {
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || end != text.c_str() + text.size() || v > max) {
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+bool ParseLpt(const std::string& text, int* lpt, std::string* error) {
+    unsigned long long v = 0;
+    if (!ParseUnsigned(text, 3, &v)) {
+        *error = "LPT " + Quoted(text) + " is not 0 (no cable), 1, 2 or 3";
+        return false;
+    }
+    *lpt = static_cast<int>(v);
+    return true;
+}
+
+bool ParseVolts(const std::string& text, double* volts, std::string* error) {
+    char* end = nullptr;
+    const double v = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !(v >= 2.7 && v <= 6.0)) {
+        *error = "supply " + Quoted(text) + " is not a voltage from 2.7 to 6.0";
+        return false;
+    }
+    *volts = v;
+    return true;
+}
+
+bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error) {
+    unsigned long long v = 0;
+    if (!ParseUnsigned(text, 8'000'000, &v) || v < 1000) {
+        *error = "chip clock " + Quoted(text) + " is not a frequency from 1000 to 8000000 Hz";
+        return false;
+    }
+    *hz = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+bool ParseFault(const std::string& text, BoardSettings* settings, std::string* error) {
+    const std::string stopPrefix = "stop:";
+    unsigned long long n = 0;
+    if (text == "none") {
+        settings->fault = BoardFault::None;
+    } else if (text == "nochip") {
+        settings->fault = BoardFault::NoChip;
+    } else if (text == "nopower") {
+        settings->fault = BoardFault::NoPower;
+    } else if (text.compare(0, stopPrefix.size(), stopPrefix) == 0 &&
+               ParseUnsigned(text.substr(stopPrefix.size()), 0xFFFFFFFFull, &n) && n > 0) {
+        settings->fault = BoardFault::StopAnswering;
+        settings->stopAfterInstructions = static_cast<unsigned long>(n);
+    } else {
+        *error = "fault " + Quoted(text) + " is not none, nochip, nopower or stop:N (N > 0)";
+        return false;
+    }
+    return true;
+}
+
+bool ParseStuck(const std::string& text, std::map<std::uint32_t, std::uint8_t>* stuck,
+                std::string* error) {
+    std::map<std::uint32_t, std::uint8_t> cells;
+    std::size_t start = 0;
+    while (!text.empty() && start <= text.size()) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t eq = item.find('=');
+        unsigned long long index = 0;
+        unsigned long long value = 0;
+        if (eq == std::string::npos ||
+            !ParseUnsigned(item.substr(0, eq), kFlashBytes - 1, &index) ||
+            !ParseUnsigned(item.substr(eq + 1), 0xFF, &value)) {
+            *error = "stuck cells " + Quoted(text) + ": item " + Quoted(item) +
+                     " is not BYTE=VALUE with BYTE below 8192 and VALUE below 256";
+            return false;
+        }
+        cells[static_cast<std::uint32_t>(index)] = static_cast<std::uint8_t>(value);
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    *stuck = cells;
+    return true;
+}
+
+bool SettingsFromEnvironment(BoardSettings* settings, std::string* error) {
+    BoardSettings s = *settings;
+    auto get = [](const char* name, std::string* value) {
+        const char* v = std::getenv(name);
+        if (v == nullptr) {
+            return false;
+        }
+        *value = v;
+        return true;
+    };
+    std::string v;
+    std::string why;
+    s.chipFile = get("TAMBERLO_SIM_CHIP_FILE", &v) ? v : kDefaultChipFile;
+    bool ok = true;
+    const char* failed = nullptr;
+    if (ok && get("TAMBERLO_SIM_LPT", &v) && !(ok = ParseLpt(v, &s.lpt, &why))) {
+        failed = "TAMBERLO_SIM_LPT";
+    }
+    if (ok && get("TAMBERLO_SIM_VOLTS", &v) && !(ok = ParseVolts(v, &s.supplyVolts, &why))) {
+        failed = "TAMBERLO_SIM_VOLTS";
+    }
+    if (ok && get("TAMBERLO_SIM_CLOCK_HZ", &v) && !(ok = ParseClockHz(v, &s.chipClockHz, &why))) {
+        failed = "TAMBERLO_SIM_CLOCK_HZ";
+    }
+    if (ok && get("TAMBERLO_SIM_FAULT", &v) && !(ok = ParseFault(v, &s, &why))) {
+        failed = "TAMBERLO_SIM_FAULT";
+    }
+    if (ok && get("TAMBERLO_SIM_STUCK", &v) && !(ok = ParseStuck(v, &s.stuckFlash, &why))) {
+        failed = "TAMBERLO_SIM_STUCK";
+    }
+    if (get("TAMBERLO_SIM_VCD", &v)) {
+        s.vcdFile = v;
+    }
+    if (!ok) {
+        *error = std::string(failed) + ": " + why;
+        return false;
+    }
+    *settings = s;
+    return true;
+}
+
+} // namespace sim

@@ -1,0 +1,44 @@
+// Settings of the simulated board (chip file, cable port, supply, chip clock,
+// faults, trace) and their parsing from TAMBERLO_SIM_* environment variables.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace sim {
+
+enum class BoardFault : std::uint8_t {
+    None,
+    NoChip,       // nothing on the cable: MISO floats high
+    NoPower,      // chip unpowered: MISO held low
+    StopAnswering // chip stops after stopAfterInstructions instructions (MISO high)
+};
+
+// Chip file used by the simulated program when TAMBERLO_SIM_CHIP_FILE is unset.
+constexpr const char* kDefaultChipFile = "tamberlo-chip.bin";
+
+struct BoardSettings {
+    std::string chipFile; // empty = memory only
+    int lpt = 1;          // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
+    double supplyVolts = 5.0;
+    std::uint32_t chipClockHz = 4'000'000;
+    BoardFault fault = BoardFault::None;
+    unsigned long stopAfterInstructions = 0;
+    std::map<std::uint32_t, std::uint8_t> stuckFlash; // byte index -> value read back
+    std::string vcdFile;                              // empty = no trace
+};
+
+// Parsers for the individual values; each returns false with a message.
+bool ParseLpt(const std::string& text, int* lpt, std::string* error);
+bool ParseVolts(const std::string& text, double* volts, std::string* error);
+bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error);
+bool ParseFault(const std::string& text, BoardSettings* settings, std::string* error);
+bool ParseStuck(const std::string& text, std::map<std::uint32_t, std::uint8_t>* stuck,
+                std::string* error);
+
+// Reads every TAMBERLO_SIM_* variable over the defaults; the first bad value
+// makes it return false with a message naming the variable.
+bool SettingsFromEnvironment(BoardSettings* settings, std::string* error);
+
+} // namespace sim

@@ -1,0 +1,117 @@
+// AT90S8535 serial programming interface at pin level: RESET/SCK/MOSI in, MISO
+// out, a 32-bit instruction shift register, self-timed writes and lock bits.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include "sim/Cable.h"
+#include "sim/ChipMemory.h"
+#include "sim/InstructionSet.h"
+
+namespace sim {
+
+struct ChipConfig {
+    double supplyVolts = 5.0;
+    std::uint32_t clockHz = 4'000'000;
+    // The chip stops answering (MISO high, nothing executed) once this many
+    // instructions have executed; 0 = never.
+    unsigned long stopAfterInstructions = 0;
+    // Flash byte index -> value those cells always read back.
+    std::map<std::uint32_t, std::uint8_t> stuckFlash;
+};
+
+// What a read of flash or EEPROM answers in lock mode 3 (LB1 and LB2 programmed).
+constexpr std::uint8_t kLockedReadValue = 0x00;
+
+struct ChipCounters {
+    std::uint64_t instructionsExecuted = 0;
+    std::uint64_t instructionsLost = 0;    // arrived while a write or erase was running
+    std::uint64_t instructionsUnknown = 0; // 32 bits matching no instruction
+    std::uint64_t writesRefusedByLock = 0;
+    std::uint64_t sckPulsesMissed = 0;   // a phase too short for the chip's clock
+    std::uint64_t sckPulsesTooEarly = 0; // within 20 ms of RESET going low
+    std::array<std::uint32_t, kFlashBytes> flashReads{};
+    std::array<std::uint32_t, kEepromBytes> eepromReads{};
+    std::uint64_t flashReadsTotal = 0;
+    std::uint64_t eepromReadsTotal = 0;
+    std::uint64_t signatureReads = 0;
+    std::uint64_t lockFuseReads = 0;
+    std::uint64_t flashWrites = 0;
+    std::uint64_t eepromWrites = 0;
+    std::uint64_t chipErases = 0;
+};
+
+class Chip {
+public:
+    Chip(const ChipConfig& config, const CableLines& initialLines, std::uint64_t nowNs);
+
+    // New levels on RESET, SCK and MOSI at the given time.
+    void SetPins(const CableLines& lines, std::uint64_t nowNs);
+    // Level the chip puts on MISO; high when released (RESET high) or stopped.
+    bool Miso() const;
+
+    bool programmingEnabled() const { return enabled_; }
+    bool stopped() const { return stopped_; }
+    bool BusyAt(std::uint64_t nowNs) const { return nowNs < busy_.untilNs; }
+
+    ChipMemory& memory() { return memory_; }
+    const ChipMemory& memory() const { return memory_; }
+    std::array<std::uint8_t, kFlashBytes>& flash() { return memory_.flash; }
+    std::array<std::uint8_t, kEepromBytes>& eeprom() { return memory_.eeprom; }
+    std::uint8_t lockFuseByte() const { return memory_.lockFuse; }
+    void setLockFuseByte(std::uint8_t value) { memory_.lockFuse = value; }
+
+    const ChipCounters& counters() const { return counters_; }
+    void ResetCounters() { counters_ = ChipCounters{}; }
+
+    // Set when memory changed since the last MarkClean().
+    bool dirty() const { return dirty_; }
+    void MarkClean() { dirty_ = false; }
+
+private:
+    enum class BusyKind : std::uint8_t { None, FlashWrite, EepromWrite, Erase, LockFuseWrite };
+    struct Busy {
+        BusyKind kind = BusyKind::None;
+        std::uint64_t startNs = 0;
+        std::uint64_t untilNs = 0;
+    };
+
+    void OnResetRise();
+    void OnResetFall(std::uint64_t nowNs);
+    void OnSckRise(bool mosi, std::uint64_t nowNs);
+    void OnSckFall(std::uint64_t nowNs);
+    void ShiftIn(bool bit, std::uint64_t nowNs);
+    void ByteReceived(unsigned byteIndex, std::uint64_t nowNs);
+    const InstructionPattern* Recognise(std::uint32_t word, std::uint32_t knownBits) const;
+    std::uint8_t ReadAnswer(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
+    std::uint8_t MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const;
+    void Execute(std::uint32_t word, std::uint64_t nowNs);
+    void StartBusy(BusyKind kind, std::uint64_t durationNs, std::uint64_t nowNs);
+    void CountExecuted();
+
+    ChipConfig config_;
+    std::uint64_t minSckPhaseNs_;
+    ChipMemory memory_;
+    ChipCounters counters_;
+    Busy busy_;
+    bool dirty_ = false;
+
+    CableLines pins_;
+    bool sckLowThroughResetPulse_ = false;
+    bool armed_ = false; // saw RESET pulse with SCK low; serial interface listening
+    bool enabled_ = false;
+    bool stopped_ = false;
+    std::uint64_t resetFallNs_ = 0;
+    std::uint64_t lastSckEdgeNs_ = 0;
+    bool pulseValid_ = false;
+    bool sampledMosi_ = false;
+
+    std::uint32_t shift_ = 0;
+    unsigned bitsInFrame_ = 0;
+    std::uint8_t outByte_ = 0;
+    bool misoOut_ = false;
+};
+
+} // namespace sim

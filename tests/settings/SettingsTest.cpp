@@ -1,0 +1,252 @@
+// Port and delay settings on the real main dialog with a real settings file in the
+// Windows directory: first run, stored ports, the delay fields keystroke by keystroke,
+// and the notification lockout while the dialog rewrites its own fields.
+#include "app/tamberlo.h"
+#include "app/tamberloDlg.h"
+#include "tests/harness/DialogDriver.h"
+#include "tests/harness/MessageBoxCapture.h"
+#include "tests/harness/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char kPositiveInteger[] = "Please enter a positive integer.";
+const char kRange[] = "Please enter an integer between 1 and 10.";
+
+std::string FieldText(HWND dialog, int id) {
+    char text[64];
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+bool Checked(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+class SettingsTest : public testing::Test {
+protected:
+    // Runs the main dialog with `action` inside its modal loop, then closes it.
+    void Run(std::function<void(HWND)> action) {
+        theApp.m_pMainWnd = &dlg;
+        driver.On("tamberlo", [&, action](HWND dialog) {
+            action(dialog);
+            ::EndDialog(dialog, IDCANCEL);
+        });
+        dlg.DoModal();
+        theApp.m_pMainWnd = nullptr;
+    }
+
+    CTamberloDlg dlg;
+    MessageBoxCapture boxes;
+    DialogDriver driver;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, FirstRunShowsTheNoticeOnceBeforeTheMainWindowAndWritesTheDelays) {
+    SettingsFile::Remove();
+    bool mainVisibleDuringNotice = true;
+    driver.On("First Run TAMBERLO", [&](HWND notice) {
+        mainVisibleDuringNotice = ::IsWindowVisible(::GetWindow(notice, GW_OWNER)) != FALSE;
+        ClickButton(notice, IDOK);
+    });
+    Run([&](HWND dialog) {
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBIT), "1");
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBYTE), "1");
+        EXPECT_FALSE(Checked(dialog, IDC_LPT1) || Checked(dialog, IDC_LPT2) ||
+                     Checked(dialog, IDC_LPT3));
+    });
+    EXPECT_EQ(driver.Shown(), (std::vector<std::string>{"First Run TAMBERLO", "tamberlo"}));
+    EXPECT_FALSE(mainVisibleDuringNotice);
+    EXPECT_FALSE(dlg.m_port.HasPort());
+    EXPECT_EQ(SettingsFile::Contents(), "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(SettingsTest, StoredPortSelectsItsBaseAndRadioButton) {
+    const struct {
+        int stored;
+        WORD base;
+        int radio;
+    } cases[] = {{1, 0x378, IDC_LPT1}, {2, 0x278, IDC_LPT2}, {3, 0x3BC, IDC_LPT3}, {7, 0, 0}};
+    for (const auto& c : cases) {
+        SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=" + std::to_string(c.stored) +
+                            "\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
+        CTamberloDlg dialogObject;
+        theApp.m_pMainWnd = &dialogObject;
+        DialogDriver local;
+        local.On("tamberlo", [&](HWND dialog) {
+            for (int id : {IDC_LPT1, IDC_LPT2, IDC_LPT3})
+                EXPECT_EQ(Checked(dialog, id), id == c.radio) << c.stored << " " << id;
+            ::EndDialog(dialog, IDCANCEL);
+        });
+        dialogObject.DoModal();
+        theApp.m_pMainWnd = nullptr;
+        EXPECT_EQ(local.Shown(), std::vector<std::string>{"tamberlo"}) << c.stored;
+        EXPECT_EQ(dialogObject.m_port.GetBase(), c.base) << c.stored;
+    }
+}
+
+TEST_F(SettingsTest, SelectingAPortWritesItAtOnceButTheBaseMovesOnlyAtTheNextOperation) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
+    Run([&](HWND dialog) {
+        ClickButton(dialog, IDC_LPT3);
+        EXPECT_NE(SettingsFile::Contents().find("LPT PORT=3\r\n"), std::string::npos);
+        EXPECT_TRUE(Checked(dialog, IDC_LPT3));
+        EXPECT_FALSE(Checked(dialog, IDC_LPT1));
+        EXPECT_EQ(dlg.m_port.GetBase(), 0x378);
+        dlg.SelectLptPort();
+        EXPECT_EQ(dlg.m_port.GetBase(), 0x3BC);
+    });
+}
+
+TEST_F(SettingsTest, ZeroOrMissingDelaysBecomeOneAndAreWrittenBack) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=2\r\nDELAY BIT=0\r\n");
+    Run([&](HWND dialog) {
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBIT), "1");
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBYTE), "1");
+    });
+    EXPECT_EQ(dlg.m_delayBit, 1u);
+    EXPECT_EQ(dlg.m_delayByte, 1u);
+    const std::string file = SettingsFile::Contents();
+    EXPECT_NE(file.find("DELAY BIT=1\r\n"), std::string::npos);
+    EXPECT_NE(file.find("DELAY BYTE=1\r\n"), std::string::npos);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
+    const struct {
+        const char* typed;
+        const char* message;  // null: accepted
+        unsigned member;      // the member afterwards (previous value 4 when not parsed)
+    } cases[] = {
+        {"+5", nullptr, 5},
+        {" 7 ", nullptr, 7},
+        {"\t9\t", nullptr, 9},
+        {"07", nullptr, 7},
+        {"7a", kPositiveInteger, 4},
+        {"-3", kPositiveInteger, 4},
+        {"0x5", kPositiveInteger, 4},
+        {"", kPositiveInteger, 4},
+        {"+", kPositiveInteger, 4},
+        {"0", kRange, 0},
+        {"11", kRange, 11},
+        {"99999999999", kRange, 4294967295u},
+    };
+    for (const int field : {IDC_DELAYBIT, IDC_DELAYBYTE}) {
+        const char* key = field == IDC_DELAYBIT ? "DELAY BIT=" : "DELAY BYTE=";
+        for (const auto& c : cases) {
+            SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+            CTamberloDlg dialogObject;
+            theApp.m_pMainWnd = &dialogObject;
+            DialogDriver local;
+            boxes.Clear();
+            HWND shownDialog = nullptr;
+            local.On("tamberlo", [&](HWND dialog) {
+                shownDialog = dialog;
+                HWND edit = ::GetDlgItem(dialog, field);
+                TypeText(dialog, field, c.typed);
+                if (c.message != nullptr) {
+                    EXPECT_EQ(::GetFocus(), edit) << c.typed;
+                    DWORD start = 1, end = 0;
+                    ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                                   reinterpret_cast<LPARAM>(&end));
+                    EXPECT_EQ(start, 0u) << c.typed;
+                    EXPECT_EQ(end, static_cast<DWORD>(::GetWindowTextLengthA(edit))) << c.typed;
+                }
+                ::EndDialog(dialog, IDCANCEL);
+            });
+            dialogObject.DoModal();
+            theApp.m_pMainWnd = nullptr;
+
+            const unsigned member =
+                field == IDC_DELAYBIT ? dialogObject.m_delayBit : dialogObject.m_delayByte;
+            EXPECT_EQ(member, c.member) << "'" << c.typed << "'";
+            const std::string stored = key + std::to_string(static_cast<int>(c.member)) + "\r\n";
+            EXPECT_NE(SettingsFile::Contents().find(stored), std::string::npos)
+                << "'" << c.typed << "' " << SettingsFile::Contents();
+            if (c.message == nullptr) {
+                EXPECT_TRUE(boxes.Boxes().empty()) << c.typed;
+            } else {
+                ASSERT_EQ(boxes.Boxes().size(), 1u) << c.typed;
+                EXPECT_EQ(boxes.Boxes()[0].text, c.message);
+                EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
+                EXPECT_EQ(boxes.Boxes()[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+                EXPECT_EQ(boxes.Boxes()[0].owner, shownDialog);
+            }
+        }
+    }
+}
+
+TEST_F(SettingsTest, AnInvalidDelayBitTextAlsoStopsTheExchangeOfTheDelayByteField) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    Run([&](HWND dialog) {
+        TypeText(dialog, IDC_DELAYBIT, "x");
+        boxes.Clear();
+        TypeText(dialog, IDC_DELAYBYTE, "6");
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, kPositiveInteger);
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDC_DELAYBIT));
+    });
+    EXPECT_EQ(dlg.m_delayByte, 4u);
+    EXPECT_NE(SettingsFile::Contents().find("DELAY BYTE=4\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, TypingTenWritesOneThenTen) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    std::vector<std::string> written;
+    Run([&](HWND dialog) {
+        HWND edit = ::GetDlgItem(dialog, IDC_DELAYBYTE);
+        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+        for (char key : {'1', '0'}) {
+            ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(key), 0);
+            const std::string file = SettingsFile::Contents();
+            const size_t at = file.find("DELAY BYTE=");
+            written.push_back(file.substr(at, file.find('\r', at) - at));
+        }
+    });
+    EXPECT_EQ(written, (std::vector<std::string>{"DELAY BYTE=1", "DELAY BYTE=10"}));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(SettingsTest, EnterClosesOnlyWithValidDelaysAndEscapeAlways) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    theApp.m_pMainWnd = &dlg;
+    driver.On("tamberlo", [&](HWND dialog) {
+        TypeText(dialog, IDC_DELAYBYTE, "12");
+        boxes.Clear();
+        // Enter in an edit field: there is no default button, so the dialog sends IDOK.
+        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(::IsWindow(dialog));
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, kRange);
+        TypeText(dialog, IDC_DELAYBYTE, "3");
+        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+
+    CTamberloDlg second;
+    theApp.m_pMainWnd = &second;
+    DialogDriver local;
+    local.On("tamberlo", [&](HWND dialog) {
+        TypeText(dialog, IDC_DELAYBIT, "junk");
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(second.DoModal(), IDCANCEL);
+    theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(SettingsTest, RewritingTheFieldsFromTheMembersWritesNothingAndShowsNothing) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    Run([&](HWND dialog) {
+        const std::string before = SettingsFile::Contents();
+        dlg.m_delayBit = 0;
+        dlg.m_delayByte = 77;
+        dlg.UpdateData(FALSE);
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBIT), "0");
+        EXPECT_EQ(FieldText(dialog, IDC_DELAYBYTE), "77");
+        EXPECT_EQ(SettingsFile::Contents(), before);
+        EXPECT_TRUE(boxes.Boxes().empty());
+    });
+}

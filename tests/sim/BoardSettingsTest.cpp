@@ -1,0 +1,100 @@
+// Board settings from TAMBERLO_SIM_* environment variables: values, defaults,
+// and a clear refusal of bad values.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "sim/BoardSettings.h"
+
+namespace {
+
+const char* const kVariables[] = {
+    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_VOLTS", "TAMBERLO_SIM_CLOCK_HZ",
+    "TAMBERLO_SIM_FAULT",     "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
+
+class BoardSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearAll(); }
+    void TearDown() override { ClearAll(); }
+    static void ClearAll() {
+        for (const char* v : kVariables) {
+            unsetenv(v);
+        }
+    }
+};
+
+TEST_F(BoardSettingsTest, DefaultsWhenNothingIsSet) {
+    sim::BoardSettings s;
+    std::string error;
+    ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+    EXPECT_EQ(s.chipFile, "tamberlo-chip.bin");
+    EXPECT_EQ(s.lpt, 1);
+    EXPECT_DOUBLE_EQ(s.supplyVolts, 5.0);
+    EXPECT_EQ(s.chipClockHz, 4'000'000u);
+    EXPECT_EQ(s.fault, sim::BoardFault::None);
+    EXPECT_TRUE(s.stuckFlash.empty());
+    EXPECT_TRUE(s.vcdFile.empty());
+}
+
+TEST_F(BoardSettingsTest, EveryVariableIsRead) {
+    setenv("TAMBERLO_SIM_CHIP_FILE", "", 1);
+    setenv("TAMBERLO_SIM_LPT", "2", 1);
+    setenv("TAMBERLO_SIM_VOLTS", "3.3", 1);
+    setenv("TAMBERLO_SIM_CLOCK_HZ", "1000000", 1);
+    setenv("TAMBERLO_SIM_FAULT", "stop:12", 1);
+    setenv("TAMBERLO_SIM_STUCK", "0x0010=0x00,17=0xFF", 1);
+    setenv("TAMBERLO_SIM_VCD", "trace.vcd", 1);
+    sim::BoardSettings s;
+    std::string error;
+    ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+    EXPECT_EQ(s.chipFile, "") << "set but empty: memory only";
+    EXPECT_EQ(s.lpt, 2);
+    EXPECT_DOUBLE_EQ(s.supplyVolts, 3.3);
+    EXPECT_EQ(s.chipClockHz, 1'000'000u);
+    EXPECT_EQ(s.fault, sim::BoardFault::StopAnswering);
+    EXPECT_EQ(s.stopAfterInstructions, 12u);
+    EXPECT_EQ(s.stuckFlash, (std::map<std::uint32_t, std::uint8_t>{{0x10, 0x00}, {17, 0xFF}}));
+    EXPECT_EQ(s.vcdFile, "trace.vcd");
+}
+
+TEST_F(BoardSettingsTest, FaultNames) {
+    const std::pair<const char*, sim::BoardFault> cases[] = {
+        {"none", sim::BoardFault::None},
+        {"nochip", sim::BoardFault::NoChip},
+        {"nopower", sim::BoardFault::NoPower},
+    };
+    for (const auto& c : cases) {
+        setenv("TAMBERLO_SIM_FAULT", c.first, 1);
+        sim::BoardSettings s;
+        std::string error;
+        ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+        EXPECT_EQ(s.fault, c.second) << c.first;
+    }
+}
+
+TEST_F(BoardSettingsTest, BadValuesAreRefusedNamingTheVariable) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"TAMBERLO_SIM_LPT", "4"},         {"TAMBERLO_SIM_LPT", "LPT1"},
+        {"TAMBERLO_SIM_LPT", ""},          {"TAMBERLO_SIM_LPT", "-1"},
+        {"TAMBERLO_SIM_VOLTS", "12"},      {"TAMBERLO_SIM_VOLTS", "5V"},
+        {"TAMBERLO_SIM_VOLTS", "2.5"},     {"TAMBERLO_SIM_CLOCK_HZ", "9000000"},
+        {"TAMBERLO_SIM_CLOCK_HZ", "4MHz"}, {"TAMBERLO_SIM_CLOCK_HZ", "0"},
+        {"TAMBERLO_SIM_FAULT", "broken"},  {"TAMBERLO_SIM_FAULT", "stop:"},
+        {"TAMBERLO_SIM_FAULT", "stop:0"},  {"TAMBERLO_SIM_FAULT", "stop:x"},
+        {"TAMBERLO_SIM_STUCK", "0x10"},    {"TAMBERLO_SIM_STUCK", "0x2000=0"},
+        {"TAMBERLO_SIM_STUCK", "1=0x100"}, {"TAMBERLO_SIM_STUCK", "1=2,"},
+    };
+    for (const auto& c : cases) {
+        ClearAll();
+        setenv(c.first, c.second, 1);
+        sim::BoardSettings s;
+        s.lpt = 3;
+        std::string error;
+        EXPECT_FALSE(sim::SettingsFromEnvironment(&s, &error)) << c.first << "=" << c.second;
+        EXPECT_EQ(error.rfind(c.first, 0), 0u) << error;
+        EXPECT_NE(error.find(std::string("\"") + c.second + "\""), std::string::npos) << error;
+        EXPECT_EQ(s.lpt, 3) << "settings untouched on error";
+    }
+}
+
+} // namespace

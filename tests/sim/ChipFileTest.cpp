@@ -1,0 +1,161 @@
+// The chip file: format, round trip through the board, refusal of a wrong
+// size, a missing file as a new chip, and reloading after outside edits.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "SerialProgrammer.h"
+#include "sim/Board.h"
+#include "sim/ChipFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+class ChipFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("tamberlo-chipfile-" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        settings.chipFile = (dir / "chip.bin").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+    sim::BoardSettings settings;
+    sim::VirtualClock clock;
+};
+
+TEST_F(ChipFileTest, MissingFileIsANewErasedChip) {
+    sim::Board board(settings, clock);
+    for (std::uint8_t b : board.chip().flash()) {
+        ASSERT_EQ(b, 0xFF);
+    }
+    for (std::uint8_t b : board.chip().eeprom()) {
+        ASSERT_EQ(b, 0xFF);
+    }
+    EXPECT_EQ(board.chip().lockFuseByte(), 0xDF) << "SPIEN programmed, FSTRT unprogrammed";
+    EXPECT_FALSE(fs::exists(settings.chipFile)) << "nothing changed, nothing written";
+}
+
+TEST_F(ChipFileTest, ProgrammingSessionIsSavedWhenResetGoesHighInTheDocumentedLayout) {
+    {
+        sim::Board board(settings, clock);
+        simtest::SerialProgrammer programmer(board, clock);
+        programmer.Enter();
+        programmer.WriteFlash(2 * 5, 0x12);
+        clock.AdvanceMs(4);
+        programmer.WriteFlash(2 * 5 + 1, 0x34);
+        clock.AdvanceMs(4);
+        programmer.WriteEeprom(0x1FF, 0x77);
+        clock.AdvanceMs(4);
+        programmer.WriteLockBits(0xFD);
+        clock.AdvanceMs(9);
+        EXPECT_FALSE(fs::exists(settings.chipFile)) << "not written byte by byte";
+        programmer.SetReset(true);
+        ASSERT_TRUE(fs::exists(settings.chipFile));
+        EXPECT_FALSE(board.chip().dirty());
+    }
+    const auto bytes = ReadAll(settings.chipFile);
+    ASSERT_EQ(bytes.size(), sim::kChipFileBytes);
+    EXPECT_EQ(bytes[10], 0x12);
+    EXPECT_EQ(bytes[11], 0x34);
+    EXPECT_EQ(bytes[8192 + 0x1FF], 0x77);
+    EXPECT_EQ(bytes[8704], 0x5F);
+    EXPECT_FALSE(fs::exists(settings.chipFile + ".tmp"));
+
+    sim::Board again(settings, clock);
+    EXPECT_EQ(again.chip().flash()[11], 0x34);
+    EXPECT_EQ(again.chip().eeprom()[0x1FF], 0x77);
+    EXPECT_EQ(again.chip().lockFuseByte(), 0x5F);
+}
+
+TEST_F(ChipFileTest, UnsavedChangesAreWrittenWhenTheBoardGoes) {
+    {
+        sim::Board board(settings, clock);
+        simtest::SerialProgrammer programmer(board, clock);
+        programmer.Enter();
+        programmer.WriteEeprom(1, 0x99);
+    }
+    EXPECT_EQ(ReadAll(settings.chipFile).at(8192 + 1), 0x99);
+}
+
+TEST_F(ChipFileTest, WrongSizeIsRefusedWithAMessageAndLeftUntouched) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{8704}, std::size_t{8706}, std::size_t{8192}}) {
+        const std::vector<std::uint8_t> original(size, 0x42);
+        WriteAll(settings.chipFile, original);
+        std::string error;
+        auto board = sim::Board::Create(settings, clock, &error);
+        EXPECT_EQ(board, nullptr) << size;
+        EXPECT_NE(error.find(std::to_string(size) + " bytes"), std::string::npos) << error;
+        EXPECT_NE(error.find("8705"), std::string::npos) << error;
+        EXPECT_EQ(ReadAll(settings.chipFile), original) << size;
+    }
+}
+
+TEST_F(ChipFileTest, EditsOnDiskAreSeenWhenEnteringProgrammingMode) {
+    sim::Board board(settings, clock);
+    simtest::SerialProgrammer programmer(board, clock);
+    programmer.Enter();
+    programmer.WriteFlash(0, 0x00);
+    clock.AdvanceMs(4);
+    programmer.SetReset(true);
+
+    auto bytes = ReadAll(settings.chipFile);
+    bytes[0] = 0xA5;
+    bytes[8192] = 0x3C;
+    WriteAll(settings.chipFile, bytes);
+    programmer.Enter();
+    EXPECT_EQ(programmer.ReadFlash(0), 0xA5);
+    EXPECT_EQ(programmer.ReadEeprom(0), 0x3C);
+
+    programmer.SetReset(true);
+    WriteAll(settings.chipFile, std::vector<std::uint8_t>(10, 0));
+    programmer.Enter();
+    EXPECT_EQ(programmer.ReadFlash(0), 0xA5) << "a broken file is not loaded";
+    EXPECT_NE(board.lastError().find("10 bytes"), std::string::npos) << board.lastError();
+    programmer.WriteFlash(2, 0x00);
+    clock.AdvanceMs(4);
+    programmer.SetReset(true);
+    EXPECT_EQ(ReadAll(settings.chipFile).size(), 10u) << "nor overwritten";
+}
+
+TEST_F(ChipFileTest, SaveReplacesAnExistingFile) {
+    sim::ChipMemory memory;
+    memory.flash[0] = 0x01;
+    std::string error;
+    ASSERT_TRUE(sim::SaveChipFile(settings.chipFile, memory, &error)) << error;
+    memory.flash[0] = 0x02;
+    ASSERT_TRUE(sim::SaveChipFile(settings.chipFile, memory, &error)) << error;
+    sim::ChipMemory loaded;
+    ASSERT_TRUE(sim::LoadChipFile(settings.chipFile, &loaded, &error)) << error;
+    EXPECT_EQ(loaded.flash[0], 0x02);
+}
+
+TEST_F(ChipFileTest, UnwritableLocationIsReported) {
+    sim::ChipMemory memory;
+    std::string error;
+    EXPECT_FALSE(sim::SaveChipFile((dir / "missing-dir" / "chip.bin").string(), memory, &error));
+    EXPECT_NE(error.find("missing-dir"), std::string::npos) << error;
+}
+
+} // namespace

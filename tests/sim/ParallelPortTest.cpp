@@ -1,0 +1,129 @@
+// Printer-port registers and connector pins: latches, inversions, status bits,
+// absent ports, and where the cable lines appear.
+#include <gtest/gtest.h>
+
+#include "sim/Board.h"
+#include "sim/ParallelPort.h"
+
+namespace {
+
+using sim::PortRegister;
+
+struct OutputPinCase {
+    PortRegister reg;
+    std::uint8_t value;
+    std::uint8_t pin;
+    bool level;
+};
+
+TEST(ParallelPortTest, OutputPinsFollowTheLatchesWithTheHardwareInversions) {
+    const OutputPinCase cases[] = {
+        {PortRegister::Data, 0x01, 2, true},      {PortRegister::Data, 0xFE, 2, false},
+        {PortRegister::Data, 0x02, 3, true},      {PortRegister::Data, 0x80, 9, true},
+        {PortRegister::Data, 0x7F, 9, false},     {PortRegister::Control, 0x00, 1, true},
+        {PortRegister::Control, 0x01, 1, false},  {PortRegister::Control, 0x00, 14, true},
+        {PortRegister::Control, 0x02, 14, false}, {PortRegister::Control, 0x00, 16, false},
+        {PortRegister::Control, 0x04, 16, true},  {PortRegister::Control, 0x00, 17, true},
+        {PortRegister::Control, 0x08, 17, false}, {PortRegister::Control, 0xF0, 1, true},
+    };
+    for (const auto& c : cases) {
+        sim::ParallelPort port(0x378);
+        port.Write(c.reg, c.value);
+        EXPECT_EQ(port.PinLevel(c.pin), c.level)
+            << "register " << int(c.reg) << " = 0x" << std::hex << int(c.value) << ", pin "
+            << std::dec << int(c.pin);
+        EXPECT_EQ(port.Read(c.reg), c.value) << "latch reads back as written";
+    }
+}
+
+struct StatusCase {
+    std::uint8_t lowPin; // 0 = all inputs high
+    std::uint8_t status;
+};
+
+TEST(ParallelPortTest, StatusBitsComeFromInputPinsWithBusyInverted) {
+    const StatusCase cases[] = {
+        {0, 0x7F},  // all high: Busy (pin 11) inverted reads 0, bits 0..2 read 1
+        {15, 0x77}, // nError -> bit 3
+        {13, 0x6F}, // Select -> bit 4
+        {12, 0x5F}, // PaperEnd -> bit 5
+        {10, 0x3F}, // nAck -> bit 6
+        {11, 0xFF}, // Busy low -> bit 7 set
+    };
+    for (const auto& c : cases) {
+        sim::ParallelPort port(0x378);
+        if (c.lowPin != 0) {
+            port.ApplyInput(c.lowPin, false);
+        }
+        EXPECT_EQ(port.Read(PortRegister::Status), c.status) << "pin " << int(c.lowPin) << " low";
+    }
+}
+
+TEST(ParallelPortTest, StatusRegisterIgnoresWrites) {
+    sim::ParallelPort port(0x378);
+    port.Write(PortRegister::Status, 0x00);
+    EXPECT_EQ(port.Read(PortRegister::Status), 0x7F);
+}
+
+class BoardPortsTest : public ::testing::Test {
+protected:
+    sim::VirtualClock clock;
+};
+
+TEST_F(BoardPortsTest, EveryFittedPortLatchesAndAbsentAddressesFloatHigh) {
+    sim::BoardSettings settings;
+    sim::Board board(settings, clock);
+    for (std::uint16_t base : {0x378, 0x278, 0x3BC}) {
+        board.Out(base, 0xA5);
+        board.Out(base + 2, 0x3C);
+        EXPECT_EQ(board.In(base), 0xA5) << std::hex << base;
+        EXPECT_EQ(board.In(base + 2), 0x3C) << std::hex << base;
+    }
+    for (std::uint16_t absent : {0x300, 0x37B, 0x27F, 0x3BF, 0x3F8}) {
+        board.Out(absent, 0x00);
+        EXPECT_EQ(board.In(absent), 0xFF) << std::hex << absent;
+    }
+}
+
+TEST_F(BoardPortsTest, PortsWithoutTheCableReadAllInputsHigh) {
+    sim::BoardSettings settings;
+    settings.fault = sim::BoardFault::NoPower; // cable port's MISO held low
+    sim::Board board(settings, clock);
+    EXPECT_EQ(board.In(0x379) & 0x40, 0x00);
+    EXPECT_EQ(board.In(0x279), 0x7F);
+    EXPECT_EQ(board.In(0x3BD), 0x7F);
+}
+
+TEST_F(BoardPortsTest, CableLinesFollowTheConfiguredPort) {
+    for (int lpt : {1, 2, 3}) {
+        sim::BoardSettings settings;
+        settings.lpt = lpt;
+        sim::Board board(settings, clock);
+        const std::uint16_t base = sim::kLptBases[lpt - 1];
+        board.Out(base, 0x03);     // D0 = SCK, D1 = RESET
+        board.Out(base + 2, 0x00); // control bit 0 = 0 drives MOSI high
+        auto pins = board.pins();
+        EXPECT_TRUE(pins.reset && pins.sck && pins.mosi) << "LPT" << lpt;
+        board.Out(base + 2, 0x01);
+        EXPECT_FALSE(board.pins().mosi) << "LPT" << lpt;
+        for (std::uint16_t other : sim::kLptBases) {
+            if (other != base) {
+                board.Out(other, 0x00);
+                board.Out(other + 2, 0x00);
+                EXPECT_TRUE(board.pins().reset) << "LPT" << lpt << " vs " << std::hex << other;
+            }
+        }
+    }
+}
+
+TEST_F(BoardPortsTest, MisoAppearsOnStatusBit6OfTheCablePort) {
+    sim::BoardSettings settings;
+    settings.fault = sim::BoardFault::NoPower;
+    sim::Board noPower(settings, clock);
+    EXPECT_EQ(noPower.In(0x379), 0x3F);
+    settings.fault = sim::BoardFault::NoChip;
+    sim::Board noChip(settings, clock);
+    EXPECT_EQ(noChip.In(0x379), 0x7F);
+}
+
+} // namespace
