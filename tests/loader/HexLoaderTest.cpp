@@ -1,0 +1,211 @@
+// Loading a HEX file in the program: the real Open dialog (cancel, OK), the progress
+// bar, the parse messages, the refused oversized file and the file errors, which the
+// window procedure's guard reports while the program keeps running.
+#include "app/tamberlo.h"
+#include "app/tamberloDlg.h"
+#include "framework/File.h"
+#include "tests/harness/DialogDriver.h"
+#include "tests/harness/MessageBoxCapture.h"
+#include "tests/harness/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::string TempPath(const char* name) {
+    char folder[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const char kGoodHex[] = ":0400000001020304F2\r\n:02000600AABB93\r\n:00000001FF\r\n";
+const char kBadChecksum[] = ":0400000001020304F2\r\n:02000600AABB94\r\n:00000001FF\r\n";
+
+// The Open dialog's file-name field: a combo box in the explorer-style dialog.
+void ChooseFile(HWND open, const std::string& path) {
+    HWND name = ::GetDlgItem(open, 0x47C);
+    if (name == nullptr)
+        name = ::GetDlgItem(open, 0x480);
+    ::SetWindowTextA(name, path.c_str());
+    ::SendMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+std::string Caption(HWND progress) {
+    char text[128];
+    ::SendMessageA(progress, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class HexLoaderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
+    }
+
+    // Runs the main dialog; `action` runs inside it, then the dialog closes.
+    void Run(std::function<void(HWND)> action) {
+        theApp.m_pMainWnd = &dlg;
+        driver.On("tamberlo", [&, action](HWND dialog) {
+            action(dialog);
+            ::EndDialog(dialog, IDCANCEL);
+        });
+        dlg.DoModal();
+        theApp.m_pMainWnd = nullptr;
+    }
+
+    // Presses "Open Hex File" and answers the Open dialog with `path` (empty: Cancel).
+    void Load(HWND dialog, const std::string& path) {
+        driver.On("Open", [path](HWND open) {
+            if (path.empty())
+                ::SendMessageA(open, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            else
+                ChooseFile(open, path);
+        });
+        ClickButton(dialog, IDC_OPENHEX);
+    }
+
+    CTamberloDlg dlg;
+    MessageBoxCapture boxes;
+    DialogDriver driver;
+};
+
+} // namespace
+
+TEST_F(HexLoaderTest, OkLoadsTheFileAndFillsTheBar) {
+    const std::string path = TempPath("loader-good.hex");
+    WriteFile(path, kGoodHex);
+    Run([&](HWND dialog) {
+        HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+        ::SendMessageA(progress, PBM_SETPOS, 40, 0);
+        Load(dialog, path);
+        EXPECT_EQ(Caption(progress), "Load Hex File Ok");
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 1);
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 1);
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(dlg.m_imageEnd, 7u);
+    const unsigned char expected[8] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
+    EXPECT_EQ(std::memcmp(dlg.m_image, expected, sizeof expected), 0);
+    EXPECT_EQ(dlg.m_pFileBuffer, dlg.m_fileBuffer);
+    EXPECT_EQ(dlg.m_fileLength, std::strlen(kGoodHex));
+}
+
+TEST_F(HexLoaderTest, CancelLeavesEverythingAsItWas) {
+    const std::string path = TempPath("loader-good.hex");
+    WriteFile(path, kGoodHex);
+    Run([&](HWND dialog) {
+        HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+        Load(dialog, path);
+        ::SendMessageA(progress, PBM_SETRANGE32, 0, 50);
+        ::SendMessageA(progress, PBM_SETPOS, 20, 0);
+        ::SetWindowTextA(progress, "Erase Ok");
+        Load(dialog, "");
+        EXPECT_EQ(Caption(progress), "Erase Ok");
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 20);
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 50);
+    });
+    EXPECT_EQ(dlg.m_imageEnd, 7u);
+    EXPECT_EQ(dlg.m_image[6], 0xAA);
+}
+
+TEST_F(HexLoaderTest, ABrokenFileShowsItsMessageAndNothingCountsAsLoaded) {
+    const std::string good = TempPath("loader-good.hex");
+    const std::string bad = TempPath("loader-bad.hex");
+    WriteFile(good, kGoodHex);
+    WriteFile(bad, kBadChecksum);
+    Run([&](HWND dialog) {
+        HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+        Load(dialog, good);
+        Load(dialog, bad);
+        EXPECT_EQ(Caption(progress), "Load Hex File Ok") << "the caption stays";
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 0);
+        dlg.OnProgram();
+    });
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 "Check sum error", "Please open a Hex File before writing memory."}));
+    EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
+    EXPECT_EQ(dlg.m_imageEnd, 0u);
+}
+
+TEST_F(HexLoaderTest, AFileTooLargeForTheChipIsRefusedBeforeItIsRead) {
+    const std::string good = TempPath("loader-good.hex");
+    const std::string large = TempPath("loader-large.hex");
+    WriteFile(good, kGoodHex);
+    WriteFile(large, std::string(24577, '\n'));
+    Run([&](HWND dialog) {
+        Load(dialog, good);
+        std::memset(dlg.m_fileBuffer + 100, 0x5A, 16);
+        Load(dialog, large);
+    });
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.find("too large"), std::string::npos) << boxes.Boxes()[0].text;
+    EXPECT_NE(boxes.Boxes()[0].text.find("loader-large.hex"), std::string::npos);
+    EXPECT_EQ(dlg.m_imageEnd, 7u);
+    EXPECT_EQ(dlg.m_image[7], 0xBB);
+    EXPECT_EQ(dlg.m_fileBuffer[100], 0x5A) << "the buffer is not read into";
+}
+
+TEST_F(HexLoaderTest, FileErrorsAreReportedWithAStopIconAndTheProgramGoesOn) {
+    const std::string missing = TempPath("loader-missing.hex");
+    ::DeleteFileA(missing.c_str());
+    const std::string locked = TempPath("loader-locked.hex");
+    WriteFile(locked, kGoodHex);
+    HANDLE lock = ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    Run([&](HWND dialog) {
+        Load(dialog, missing);
+        Load(dialog, locked);
+        EXPECT_TRUE(::IsWindow(dialog));
+    });
+    ::CloseHandle(lock);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].text, missing + " was not found.");
+    EXPECT_EQ(boxes.Boxes()[1].text, "A sharing violation occurred while accessing " + locked + ".");
+    for (const auto& box : boxes.Boxes()) {
+        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONHAND));
+        EXPECT_EQ(box.caption, "tamberlo");
+    }
+}
+
+TEST(FileExceptionTest, MessagesNameTheFileOrAnUnnamedFile) {
+    const struct {
+        LONG osError;
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {ERROR_FILE_NOT_FOUND, "C:\\a.hex", "C:\\a.hex was not found."},
+        {ERROR_PATH_NOT_FOUND, "C:\\x\\a.hex", "C:\\x\\a.hex contains an invalid path."},
+        {ERROR_ACCESS_DENIED, "C:\\d", "Access to C:\\d was denied."},
+        {ERROR_SHARING_VIOLATION, "C:\\s", "A sharing violation occurred while accessing C:\\s."},
+        {ERROR_LOCK_VIOLATION, "C:\\l", "A locking violation occurred while accessing C:\\l."},
+        {ERROR_DISK_FULL, "C:\\f", "Disk full while accessing C:\\f."},
+        {12345, "C:\\g", "An unknown error occurred while accessing C:\\g."},
+        {ERROR_READ_FAULT, nullptr, "A hardware I/O error was reported while accessing an unnamed file."},
+    };
+    for (const auto& c : cases) {
+        CFileException e(CFileException::OsErrorToException(c.osError), c.osError, c.name);
+        char text[256];
+        ASSERT_TRUE(e.GetErrorMessage(text, sizeof text));
+        EXPECT_STREQ(text, c.text);
+    }
+}
+
+TEST(FileExceptionTest, OpeningAFolderForReadingIsRefused) {
+    char folder[MAX_PATH];
+    ::GetWindowsDirectoryA(folder, MAX_PATH);
+    CFile file;
+    CFileException error(CFileException::none, 0, nullptr);
+    EXPECT_FALSE(file.Open(folder, CFile::modeRead | CFile::shareExclusive, &error));
+    EXPECT_NE(error.m_cause, CFileException::none);
+    EXPECT_EQ(error.m_strFileName, folder);
+}
