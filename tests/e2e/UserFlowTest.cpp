@@ -3,6 +3,7 @@
 // bits, erase and blank check, a broken file, no chip, the wrong port, and a restart.
 // Afterwards the chip file shows what the program really wrote.
 #include "tests/e2e/ProgramProcess.h"
+#include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,7 @@ namespace {
 
 enum : int {
     kErase = 1000, kBlank = 1001, kProgram = 1002, kVerify = 1003, kAuto = 1004, kLock2 = 1007,
-    kLockBit = 1006, kLpt1 = 1008, kLpt2 = 1009, kOpenHex = 1011, kDelayBit = 1012,
-    kDelayByte = 1013, kProgress = 1014
+    kLockBit = 1006, kLpt1 = 1008, kLpt2 = 1009, kDelayBit = 1012, kDelayByte = 1013
 };
 const char kNoAnswer[] = "Error! Please check your CPU, power supply and printer port.";
 
@@ -36,75 +36,6 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
 }
-
-// One run of the program against a simulated board of this test's own.
-class Session {
-public:
-    explicit Session(const std::string& chipFile, const char* fault = "none", int lpt = 1) {
-        ::SetEnvironmentVariableA("TAMBERLO_SIM_CHIP_FILE", chipFile.c_str());
-        ::SetEnvironmentVariableA("TAMBERLO_SIM_FAULT", fault);
-        ::SetEnvironmentVariableA("TAMBERLO_SIM_LPT", std::to_string(lpt).c_str());
-        program = std::make_unique<ProgramProcess>();
-    }
-    ~Session() {
-        if (main != nullptr)
-            ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        program->WaitForExit(20000);
-    }
-
-    HWND Main() {
-        if (main == nullptr)
-            main = program->WaitForWindow("tamberlo");
-        return main;
-    }
-
-    // Presses a button and waits until the program is idle again, answering each message
-    // box it shows on the way with OK; returns the texts of those boxes.
-    std::vector<std::string> Press(int id) {
-        PressButton(Main(), id);
-        return AnswerBoxesUntilIdle();
-    }
-
-    std::vector<std::string> AnswerBoxesUntilIdle() {
-        std::vector<std::string> texts;
-        for (;;) {
-            if (HWND box = program->WaitForMessageBox(0)) {
-                texts.push_back(MessageBoxText(box));
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                while (::IsWindow(box))
-                    ::Sleep(20);
-                continue;
-            }
-            DWORD_PTR ignored = 0;
-            // The window answers once its thread is back in a message loop: idle, or a box.
-            if (::SendMessageTimeoutA(Main(), WM_NULL, 0, 0, SMTO_NORMAL, 200, &ignored) &&
-                program->WaitForMessageBox(100) == nullptr)
-                return texts;
-        }
-    }
-
-    std::string Caption() { return WindowText(::GetDlgItem(Main(), kProgress)); }
-
-    // Opens `path` through the program's Open dialog, as a user types it and presses Open.
-    std::vector<std::string> OpenHexFile(const std::string& path) {
-        PressButton(Main(), kOpenHex);
-        HWND open = program->WaitForWindow("Open");
-        EXPECT_NE(open, nullptr);
-        HWND name = ::GetDlgItem(open, 0x47C);
-        if (name == nullptr)
-            name = ::GetDlgItem(open, 0x480);
-        DWORD_PTR ignored = 0;
-        ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                              SMTO_NORMAL, 10000, &ignored);
-        ::PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        while (::IsWindow(open))
-            ::Sleep(20);
-        return AnswerBoxesUntilIdle();
-    }
-
-    std::unique_ptr<ProgramProcess> program;
-    HWND main = nullptr;
-};
 
 class UserFlowTest : public testing::Test {
 protected:
