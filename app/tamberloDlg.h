@@ -54,6 +54,9 @@ private:
     int BlankCheckOpenedTarget();
     void ProgramOpenedTarget();
     int VerifyOpenedTarget();
+    // Lock1Bit and Lock2Bit: the same steps with their own instruction and texts.
+    void WriteLockBits(const unsigned char* instruction, const char* startText,
+                       const char* doneText);
 
 public:
     // Flash image loading (image/HexLoader.cpp).

@@ -1,0 +1,132 @@
+// The serial programming link of the AT90S8535, bit-banged through the printer port:
+//   SCK   = data bit 0 (pin 2)      RESET = data bit 1 (pin 3)
+//   MOSI  = control bit 0 (pin 1, nStrobe)
+//   MISO  = status bit 6 (pin 10, nAck)
+// Every line change reads the whole register and writes it back with only that line
+// changed, so the other pins of the port keep whatever they carry.
+#include "app/tamberloDlg.h"
+
+#include "framework/Sleep.h"
+#include "link/BitDelay.h"
+#include "link/PortIo.h"
+
+namespace {
+
+constexpr int kSckBit = 0x01;
+constexpr int kResetBit = 0x02;
+constexpr int kMosiBit = 0x01;
+constexpr int kMisoBit = 0x40;
+constexpr int kMisoShift = 6;
+constexpr std::uint32_t kResetStepMsPerDelayByte = 200;
+
+const unsigned char kProgrammingEnable[4] = {0xAC, 0x53, 0x00, 0x00};
+// The chip echoes the second byte of Programming Enable while the third is sent.
+constexpr int kEchoIndex = 2;
+constexpr unsigned char kEcho = 0x53;
+
+std::uint64_t g_bitDelayDecrements = 0;
+
+// No port chosen, or Windows refused the port: the link leaves the port alone.
+bool CanDrive(const CParallelPort& port) {
+    return port.HasPort() && !PortAccessRefused();
+}
+
+} // namespace
+
+std::uint64_t BitDelayDecrements() {
+    return g_bitDelayDecrements;
+}
+
+void CTamberloDlg::SckHigh() {
+    if (CanDrive(m_port))
+        m_port.WriteData(m_port.ReadData() | kSckBit);
+}
+
+void CTamberloDlg::SckLow() {
+    if (CanDrive(m_port))
+        m_port.WriteData(m_port.ReadData() & ~kSckBit);
+}
+
+void CTamberloDlg::ResetHigh() {
+    if (CanDrive(m_port))
+        m_port.WriteData(m_port.ReadData() | kResetBit);
+}
+
+void CTamberloDlg::SckResetLow() {
+    if (CanDrive(m_port))
+        m_port.WriteData(m_port.ReadData() & ~(kSckBit | kResetBit));
+}
+
+void CTamberloDlg::MosiHigh() {
+    if (CanDrive(m_port))
+        m_port.WriteControl(m_port.ReadControl() | kMosiBit);
+}
+
+void CTamberloDlg::BitDelay() {
+    for (std::uint32_t pass = 0; pass < m_delayBit; ++pass) {
+        volatile std::uint32_t counter = kBitDelayCountdown;
+        while (counter > 0)
+            counter = counter - 1;
+        g_bitDelayDecrements += kBitDelayCountdown - counter;
+    }
+}
+
+void CTamberloDlg::ClockPulse() {
+    SckHigh();
+    BitDelay();
+    SckLow();
+    BitDelay();
+}
+
+int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
+    if (!CanDrive(m_port))
+        return 1;
+    for (int k = 0; k < 4; ++k) {
+        int received = 0;
+        for (int bit = 7; bit >= 0; --bit) {
+            const int level = (send[k] >> bit) & 1;
+            m_port.WriteControl((m_port.ReadControl() & ~kMosiBit) | level);
+            // The chip shifts its answer out on the falling edge: MISO is read while SCK
+            // is still low, before the rising edge that samples MOSI.
+            received = (received << 1) | ((m_port.ReadStatus() & kMisoBit) >> kMisoShift);
+            ClockPulse();
+        }
+        answer[k] = static_cast<unsigned char>(received);
+    }
+    return 1;
+}
+
+void CTamberloDlg::EnterProgramming() {
+    if (!CanDrive(m_port))
+        return;
+    // RESET pulses high while SCK is low, then stays low: the datasheet's power-up
+    // sequence for serial programming. The last wait covers the 20 ms before
+    // Programming Enable may be sent.
+    const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
+    SckLow();
+    AfxSleep(stepMs);
+    SckResetLow();
+    AfxSleep(stepMs);
+    ResetHigh();
+    AfxSleep(stepMs);
+    SckResetLow();
+    AfxSleep(stepMs);
+}
+
+void CTamberloDlg::ReleaseTarget() {
+    SckHigh();
+    MosiHigh();
+    ResetHigh();
+}
+
+int CTamberloDlg::ProgrammingEnable() {
+    if (!CanDrive(m_port))
+        return 0;
+    unsigned char answer[4] = {};
+    Exchange(kProgrammingEnable, answer);
+    if (answer[kEchoIndex] == kEcho)
+        return 1;
+    ReleaseTarget();
+    MessageBox("Error! Please check your CPU, power supply and printer port.");
+    return 0;
+}

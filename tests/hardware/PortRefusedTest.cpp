@@ -1,0 +1,116 @@
+// The hardware build under Wine, which (like Windows NT without a port driver)
+// refuses a program the in/out instructions: the refusal is caught at our own port
+// instructions only, reads give 0xFF, and a device operation tells the user that
+// port access must be granted, while the program keeps running.
+#include "app/tamberlo.h"
+#include "app/tamberloDlg.h"
+#include "link/ParallelPort.h"
+#include "link/PortIo.h"
+#include "tests/harness/DialogDriver.h"
+#include "tests/harness/MessageBoxCapture.h"
+#include "tests/harness/SettingsFile.h"
+#include "tests/harness/SleepRecorder.h"
+
+#include <gtest/gtest.h>
+
+// A privileged instruction that is not one of the program's port instructions.
+extern "C" {
+void TestPrivilegedInstruction();
+extern const unsigned char TestPrivilegedInstructionAt[];
+}
+asm(R"(
+    .text
+    .globl _TestPrivilegedInstruction
+    .globl _TestPrivilegedInstructionAt
+_TestPrivilegedInstruction:
+_TestPrivilegedInstructionAt:
+    hlt
+    ret
+)");
+
+namespace {
+
+const char kPortRefused[] =
+    "The printer port could not be accessed.\n"
+    "Windows did not allow this program to use the printer port. Grant port access "
+    "(for example with a port I/O driver) before you use this program.";
+
+TEST(PortAccess, RefusedReadGivesFFAndIsRecorded) {
+    ResetPortAccessRefused();
+    EXPECT_EQ(PortIn(0x379), 0xFF);
+    EXPECT_TRUE(PortAccessRefused());
+    ResetPortAccessRefused();
+    PortOut(0x378, 0x00);
+    EXPECT_TRUE(PortAccessRefused());
+    ResetPortAccessRefused();
+    EXPECT_FALSE(PortAccessRefused());
+}
+
+TEST(PortAccess, RegistersReadAsAnAbsentPortOnceRefused) {
+    ResetPortAccessRefused();
+    CParallelPort port;
+    port.SetPort(1);
+    port.WriteData(0x00);
+    EXPECT_TRUE(PortAccessRefused());
+    EXPECT_EQ(port.ReadData(), 0xFF);
+    EXPECT_EQ(port.ReadStatus(), 0x7F);
+    EXPECT_EQ(port.ReadControl(), 0xF4);
+    ResetPortAccessRefused();
+}
+
+// A handler behind ours: it sees only what ours leaves alone.
+int g_othersSeen = 0;
+LONG CALLBACK SkipTestInstruction(PEXCEPTION_POINTERS info) {
+    if (info->ContextRecord->Eip != reinterpret_cast<DWORD>(TestPrivilegedInstructionAt))
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++g_othersSeen;
+    info->ContextRecord->Eip += 1;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(PortAccess, OtherPrivilegedInstructionsAreNotOurs) {
+    PortIn(0x379); // makes sure our handler is installed
+    ResetPortAccessRefused();
+    PVOID handler = ::AddVectoredExceptionHandler(0, SkipTestInstruction);
+    g_othersSeen = 0;
+    TestPrivilegedInstruction();
+    ::RemoveVectoredExceptionHandler(handler);
+    EXPECT_EQ(g_othersSeen, 1);
+    EXPECT_FALSE(PortAccessRefused());
+}
+
+class RefusedOpsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
+    }
+    SleepRecorder waits;
+    MessageBoxCapture boxes;
+    DialogDriver driver;
+};
+
+TEST_F(RefusedOpsTest, EachOperationExplainsAndTheProgramKeepsRunning) {
+    const int buttons[] = {IDC_ERASE, IDC_BLANK, IDC_LOCKBIT, IDC_PROGRAM, IDC_VERIFY, IDC_AUTO};
+    bool aliveAfterAll = false;
+    CTamberloDlg dlg;
+    theApp.m_pMainWnd = &dlg;
+    driver.On("tamberlo", [&](HWND dialog) {
+        dlg.m_imageEnd = 15;
+        for (int button : buttons)
+            ClickButton(dialog, button);
+        aliveAfterAll = ::IsWindow(dialog) && ::IsWindowEnabled(dialog);
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    dlg.DoModal();
+    theApp.m_pMainWnd = nullptr;
+    EXPECT_TRUE(aliveAfterAll);
+    ASSERT_EQ(boxes.Boxes().size(), std::size(buttons)) << "one box per operation";
+    for (const CapturedBox& box : boxes.Boxes()) {
+        EXPECT_EQ(box.text, kPortRefused);
+        EXPECT_EQ(box.caption, "tamberlo");
+        EXPECT_EQ(box.icon, 0u);
+    }
+    ResetPortAccessRefused();
+}
+
+} // namespace

@@ -1,0 +1,64 @@
+// Prints how long the serial link takes on this machine: one BitDelay pass, one
+// full 4-byte exchange on the simulated board, and the share of the exchange spent
+// outside the busy waits (port accesses and the simulation behind them).
+// Figures only; nothing here fails on timing.
+#include "app/tamberloDlg.h"
+#include "tests/harness/TestBoard.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+// The best of several rounds, so other work on the machine disturbs the figure least.
+template <typename Action> double MicrosecondsPerRun(int runs, Action action) {
+    double best = 0;
+    for (int round = 0; round < 7; ++round) {
+        LARGE_INTEGER start;
+        LARGE_INTEGER end;
+        ::QueryPerformanceCounter(&start);
+        for (int i = 0; i < runs; ++i)
+            action();
+        ::QueryPerformanceCounter(&end);
+        const double us = Seconds(start, end) * 1e6 / runs;
+        if (round == 0 || us < best)
+            best = us;
+    }
+    return best;
+}
+
+constexpr int kBitDelaysPerExchange = 32 * 2; // one before and one after each SCK edge pair
+
+TEST(LinkBenchmark, BitDelayAndExchange) {
+    TestBoard board;
+    CTamberloDlg dlg;
+    dlg.m_port.SetPort(1);
+    dlg.m_delayByte = 1;
+    dlg.EnterProgramming();
+    std::printf("%9s %16s %16s %22s\n", "DELAY BIT", "BitDelay pass", "4-byte exchange",
+                "outside BitDelay");
+    for (std::uint32_t delayBit : {1u, 10u}) {
+        dlg.m_delayBit = delayBit;
+        const double passUs =
+            MicrosecondsPerRun(2000 / static_cast<int>(delayBit), [&] { dlg.BitDelay(); }) /
+            delayBit;
+        const unsigned char send[4] = {0x20, 0x00, 0x00, 0x00};
+        unsigned char answer[4];
+        const double exchangeUs = MicrosecondsPerRun(200, [&] { dlg.Exchange(send, answer); });
+        const double waitingUs = passUs * delayBit * kBitDelaysPerExchange;
+        const double outsideShare = exchangeUs > 0 ? (exchangeUs - waitingUs) / exchangeUs : 0;
+        std::printf("%9u %13.2f us %13.1f us %20.1f %%\n", delayBit, passUs, exchangeUs,
+                    100.0 * outsideShare);
+    }
+    dlg.ReleaseTarget();
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+// The serial link at pin level on the simulated board: what each line operation
+// drives, the order of MOSI, MISO and SCK within a bit, the reset sequence and its
+// waits, the release, the handshake with a chip, without a chip or without power,
+// and the busy wait.
+#include "app/tamberloDlg.h"
+#include "link/BitDelay.h"
+#include "tests/harness/MessageBoxCapture.h"
+#include "tests/harness/TestBoard.h"
+#include "tests/link/PortRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr WORD kData = 0x378;
+constexpr WORD kStatus = 0x379;
+constexpr WORD kControl = 0x37A;
+const char kHandshakeError[] = "Error! Please check your CPU, power supply and printer port.";
+
+sim::BoardSettings WithFault(sim::BoardFault fault) {
+    sim::BoardSettings settings;
+    settings.fault = fault;
+    return settings;
+}
+
+class LinkTest : public testing::Test {
+protected:
+    explicit LinkTest(const sim::BoardSettings& settings = sim::BoardSettings{}) : board(settings) {
+        dlg.m_port.SetPort(1);
+        dlg.m_delayBit = 1;
+        dlg.m_delayByte = 1;
+    }
+
+    std::array<unsigned char, 4> Exchange(std::array<unsigned char, 4> send) {
+        std::array<unsigned char, 4> answer{};
+        EXPECT_EQ(dlg.Exchange(send.data(), answer.data()), 1);
+        return answer;
+    }
+    sim::Board::Pins Pins() { return board.Board().pins(); }
+
+    TestBoard board;
+    PortRecorder recorder;
+    MessageBoxCapture boxes;
+    CTamberloDlg dlg;
+};
+
+TEST_F(LinkTest, MosiCarriesEachByteMsbFirstAtTheRisingEdges) {
+    std::vector<int> mosiAtRise;
+    recorder.beforeWrite = [&](WORD address, BYTE value) {
+        if (address == kData && (value & 0x01) && !Pins().sck)
+            mosiAtRise.push_back(Pins().mosi);
+    };
+    Exchange({0xAC, 0x00, 0xFF, 0x01});
+    const std::vector<int> expected = {1, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                       1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1};
+    EXPECT_EQ(mosiAtRise, expected);
+}
+
+// Each bit: MOSI set (read-modify-write of control), MISO read, then the SCK pulse.
+TEST_F(LinkTest, MisoIsSampledAfterMosiIsSetAndBeforeSckRises) {
+    Exchange({0x12, 0x34, 0x56, 0x78});
+    const auto& a = recorder.Accesses();
+    ASSERT_EQ(a.size(), 32u * 7u);
+    for (size_t bit = 0; bit < 32; ++bit) {
+        SCOPED_TRACE("bit " + std::to_string(bit));
+        const PortAccess* p = &a[bit * 7];
+        EXPECT_TRUE(!p[0].write && p[0].address == kControl);
+        EXPECT_TRUE(p[1].write && p[1].address == kControl);
+        EXPECT_TRUE(!p[2].write && p[2].address == kStatus);
+        EXPECT_TRUE(!p[3].write && p[3].address == kData);
+        EXPECT_TRUE(p[4].write && p[4].address == kData && (p[4].value & 0x01)) << "SCK rises";
+        EXPECT_TRUE(!p[5].write && p[5].address == kData);
+        EXPECT_TRUE(p[6].write && p[6].address == kData && !(p[6].value & 0x01)) << "SCK falls";
+    }
+}
+
+TEST_F(LinkTest, LineChangesWriteBackEveryOtherBitAsRead) {
+    constexpr BYTE kOtherData = 0xA4;    // D2, D5, D7 high; SCK and RESET low
+    constexpr BYTE kOtherControl = 0xF6; // pin levels; MOSI low
+    board.Board().Out(kData, kOtherData);
+    board.Board().Out(kControl, kOtherControl ^ 0x0B);
+    dlg.EnterProgramming();
+    EXPECT_EQ(dlg.ProgrammingEnable(), 1);
+    Exchange({0x20, 0x00, 0x00, 0x00});
+    dlg.ReleaseTarget();
+    size_t dataWrites = 0;
+    size_t controlWrites = 0;
+    for (const PortAccess& access : recorder.Accesses()) {
+        if (access.write && access.address == kData) {
+            ++dataWrites;
+            EXPECT_EQ(access.value & 0xFC, kOtherData);
+        }
+        if (access.write && access.address == kControl) {
+            ++controlWrites;
+            EXPECT_EQ((access.value ^ 0x0B) & 0xFE, kOtherControl & 0xFE);
+        }
+    }
+    EXPECT_GT(dataWrites, 0u);
+    EXPECT_GT(controlWrites, 0u);
+}
+
+struct ResetCase {
+    std::uint32_t delayByte;
+    DWORD waitMs;
+};
+
+class EnterProgrammingTest : public LinkTest, public testing::WithParamInterface<ResetCase> {};
+
+TEST_P(EnterProgrammingTest, PulsesResetWithSckLowAndWaitsFourTimes) {
+    dlg.m_delayByte = GetParam().delayByte;
+    board.Board().Out(kData, 0x03);                 // SCK and RESET high, as after a release
+    std::vector<std::pair<bool, bool>> linesAtWait; // (SCK, RESET) during each wait
+    board.OnWait([&](DWORD) { linesAtWait.emplace_back(Pins().sck, Pins().reset); });
+    dlg.EnterProgramming();
+    const std::vector<DWORD> waits(4, GetParam().waitMs);
+    EXPECT_EQ(board.Waits().Waits(), waits);
+    const std::vector<std::pair<bool, bool>> expected = {
+        {false, true}, {false, false}, {false, true}, {false, false}};
+    EXPECT_EQ(linesAtWait, expected);
+    for (const PortAccess& access : recorder.Accesses())
+        EXPECT_NE(access.address, kControl) << "MOSI is left alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(DelayByte, EnterProgrammingTest,
+                         testing::Values(ResetCase{0, 0}, ResetCase{1, 200}, ResetCase{3, 600},
+                                         ResetCase{10, 2000},
+                                         // the product is taken in 32 bits
+                                         ResetCase{21474837, 104}));
+
+TEST_F(LinkTest, ReleaseDrivesSckMosiAndResetHighWithoutWaiting) {
+    board.Board().Out(kData, 0x00);
+    board.Board().Out(kControl, 0x0B);
+    ASSERT_FALSE(Pins().sck || Pins().mosi || Pins().reset);
+    dlg.ReleaseTarget();
+    EXPECT_TRUE(Pins().sck);
+    EXPECT_TRUE(Pins().mosi);
+    EXPECT_TRUE(Pins().reset);
+    EXPECT_TRUE(board.Waits().Waits().empty());
+}
+
+TEST_F(LinkTest, ProgrammingEnableSucceedsOnAPoweredChip) {
+    dlg.EnterProgramming();
+    EXPECT_EQ(dlg.ProgrammingEnable(), 1);
+    EXPECT_TRUE(board.Chip().programmingEnabled());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(Pins().reset) << "the chip stays held for the instructions to come";
+}
+
+struct FaultCase {
+    const char* name;
+    sim::BoardFault fault;
+    std::array<unsigned char, 4> answer;
+};
+
+class HandshakeFaultTest : public LinkTest, public testing::WithParamInterface<FaultCase> {
+protected:
+    HandshakeFaultTest() : LinkTest(WithFault(GetParam().fault)) {}
+};
+
+TEST_P(HandshakeFaultTest, ReleasesTheLinesThenReportsOnce) {
+    dlg.EnterProgramming();
+    EXPECT_EQ(Exchange({0xAC, 0x53, 0x00, 0x00}), GetParam().answer);
+    bool releasedWhileShown = false;
+    boxes.OnShow([&](const CapturedBox&) {
+        releasedWhileShown = Pins().sck && Pins().mosi && Pins().reset;
+    });
+    EXPECT_EQ(dlg.ProgrammingEnable(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, kHandshakeError);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
+    EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
+    EXPECT_TRUE(releasedWhileShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, HandshakeFaultTest,
+    testing::Values(FaultCase{"NoChip", sim::BoardFault::NoChip, {0xFF, 0xFF, 0xFF, 0xFF}},
+                    FaultCase{"NoPower", sim::BoardFault::NoPower, {0x00, 0x00, 0x00, 0x00}}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+struct AnswerCase {
+    std::array<unsigned char, 4> answer;
+    int accepted;
+};
+
+class ScriptedAnswerTest : public LinkTest, public testing::WithParamInterface<AnswerCase> {};
+
+// MISO is scripted bit by bit on the status register; only the third byte decides.
+TEST_P(ScriptedAnswerTest, OnlyTheEchoInTheThirdByteCounts) {
+    const auto& script = GetParam().answer;
+    int bitsRead = 0;
+    recorder.answer = [&](WORD address, BYTE fromBoard) -> BYTE {
+        if (address != kStatus)
+            return fromBoard;
+        const int bit = (script[bitsRead / 8] >> (7 - bitsRead % 8)) & 1;
+        ++bitsRead;
+        return static_cast<BYTE>((fromBoard & ~0x40) | (bit << 6));
+    };
+    EXPECT_EQ(Exchange({0xAC, 0x53, 0x00, 0x00}), script);
+    bitsRead = 0;
+    EXPECT_EQ(dlg.ProgrammingEnable(), GetParam().accepted);
+    EXPECT_EQ(boxes.Boxes().size(), GetParam().accepted ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ScriptedAnswerTest,
+                         testing::Values(AnswerCase{{0x00, 0x00, 0x53, 0x00}, 1},
+                                         AnswerCase{{0xFF, 0xAC, 0x53, 0x12}, 1},
+                                         AnswerCase{{0xAC, 0x53, 0x00, 0x00}, 0},
+                                         AnswerCase{{0x53, 0x53, 0x52, 0x53}, 0}));
+
+struct BitDelayCase {
+    std::uint32_t delayBit;
+    std::uint64_t decrements;
+};
+
+class BitDelayTest : public LinkTest, public testing::WithParamInterface<BitDelayCase> {};
+
+TEST_P(BitDelayTest, CountsDown5500TimesPerPassWithoutTouchingAnything) {
+    dlg.m_delayBit = GetParam().delayBit;
+    const std::uint64_t before = BitDelayDecrements();
+    dlg.BitDelay();
+    EXPECT_EQ(BitDelayDecrements() - before, GetParam().decrements);
+    EXPECT_TRUE(recorder.Accesses().empty());
+    EXPECT_TRUE(board.Waits().Waits().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Passes, BitDelayTest,
+                         testing::Values(BitDelayCase{0, 0}, BitDelayCase{1, 5500},
+                                         BitDelayCase{3, 16500}, BitDelayCase{10, 55000}));
+
+TEST(LinkWithoutPort, EveryEntryPointLeavesThePortAlone) {
+    TestBoard board;
+    PortRecorder recorder;
+    MessageBoxCapture boxes;
+    CTamberloDlg dlg;
+    dlg.m_delayBit = 1;
+    dlg.m_delayByte = 1;
+    const unsigned char send[4] = {0xAC, 0x53, 0x00, 0x00};
+    unsigned char answer[4] = {};
+    dlg.EnterProgramming();
+    dlg.Exchange(send, answer);
+    dlg.ClockPulse();
+    dlg.SckHigh();
+    dlg.MosiHigh();
+    dlg.ReleaseTarget();
+    EXPECT_EQ(dlg.ProgrammingEnable(), 0);
+    EXPECT_TRUE(recorder.Accesses().empty());
+    EXPECT_TRUE(board.Waits().Waits().empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+} // namespace
