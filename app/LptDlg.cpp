@@ -5,7 +5,9 @@ CLptDlg::CLptDlg(CWnd* parent) : CDialog(IDD, parent) {}
 
 CLptDlg::~CLptDlg() = default;
 
-void CLptDlg::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+void CLptDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+}
 
 BEGIN_MESSAGE_MAP(CLptDlg, CDialog)
 END_MESSAGE_MAP()

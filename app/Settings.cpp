@@ -39,11 +39,17 @@ void CTamberloDlg::LoadDelaySettings() {
     UpdateData(FALSE);
 }
 
-void CTamberloDlg::OnLpt1() { AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 1); }
+void CTamberloDlg::OnLpt1() {
+    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 1);
+}
 
-void CTamberloDlg::OnLpt2() { AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 2); }
+void CTamberloDlg::OnLpt2() {
+    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 2);
+}
 
-void CTamberloDlg::OnLpt3() { AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 3); }
+void CTamberloDlg::OnLpt3() {
+    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 3);
+}
 
 // Both handlers run on every keystroke; the value written is the member as the
 // exchange left it (unchanged after a parse error, the typed number after a range error).

@@ -19,7 +19,7 @@ BOOL CTamberloApp::InitInstance() {
     m_pMainWnd = &dlg;
     dlg.DoModal();
     if (m_pMainWnd == &dlg)
-        m_pMainWnd = nullptr;  // the dialog could not be created: forget it all the same
+        m_pMainWnd = nullptr; // the dialog could not be created: forget it all the same
     // The dialog has closed: end the program without a message loop.
     return FALSE;
 }

@@ -8,9 +8,9 @@
 #include "framework/WinApp.h"
 
 CTamberloDlg::CTamberloDlg(CWnd* parent)
-    : CDialog(IDD, parent), m_delayBit(0), m_delayByte(0), m_pFileBuffer(nullptr),
-      m_fileLength(0), m_imageEnd(0),
-      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+    : CDialog(IDD, parent), m_delayBit(0), m_delayByte(0), m_pFileBuffer(nullptr), m_fileLength(0),
+      m_imageEnd(0), m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+}
 
 CTamberloDlg::~CTamberloDlg() = default;
 
@@ -91,4 +91,6 @@ void CTamberloDlg::OnPaint() {
     ::EndPaint(m_hWnd, &paint);
 }
 
-HCURSOR CTamberloDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+HCURSOR CTamberloDlg::OnQueryDragIcon() {
+    return reinterpret_cast<HCURSOR>(m_hIcon);
+}

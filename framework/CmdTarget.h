@@ -13,10 +13,10 @@ class CCmdTarget;
 using AFX_PMSG_THUNK = LRESULT (*)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;       // window message; WM_COMMAND entries also match nCode and nID
-    UINT nCode;          // notification code (WM_COMMAND only)
-    UINT nID;            // command or control id (WM_COMMAND only)
-    AFX_PMSG_THUNK pfn;  // null marks the end of a table
+    UINT nMessage;      // window message; WM_COMMAND entries also match nCode and nID
+    UINT nCode;         // notification code (WM_COMMAND only)
+    UINT nID;           // command or control id (WM_COMMAND only)
+    AFX_PMSG_THUNK pfn; // null marks the end of a table
 };
 
 struct AFX_MSGMAP {
@@ -34,6 +34,8 @@ protected:
     virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
+// The table macros are laid out by hand, one entry per line.
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                                                      \
 protected:                                                                                         \
     static const AFX_MSGMAP* GetThisMessageMap();                                                  \
@@ -90,3 +92,4 @@ protected:                                                                      
      AFX_THUNK(self->OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),        \
                             static_cast<short>(HIWORD(lParam)));                                   \
                return 0)},
+// clang-format on

@@ -38,7 +38,9 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Reads an unsigned decimal number the way the dialog fields accept it: leading and
 // trailing blanks or tabs, an optional '+', no '-', a number too large for 32 bits
@@ -57,7 +59,7 @@ bool ParseUnsigned(const char* text, UINT& value) {
         anyDigit = true;
         number = number * 10 + static_cast<unsigned>(*text - '0');
         if (number > 0xFFFFFFFFull)
-            number = 0xFFFFFFFFull + 1;  // saturated: stays above the 32-bit range
+            number = 0xFFFFFFFFull + 1; // saturated: stays above the 32-bit range
         ++text;
     }
     if (!anyDigit)
@@ -77,7 +79,7 @@ void DDX_Text(CDataExchange* dx, int id, UINT& value) {
         return;
     HWND edit = dx->PrepareEditCtrl(id);
     if (dx->m_bSaveAndValidate) {
-        char text[32];  // at most 31 characters are read
+        char text[32]; // at most 31 characters are read
         ::GetWindowTextA(edit, text, sizeof text);
         UINT parsed = 0;
         if (!ParseUnsigned(text, parsed)) {

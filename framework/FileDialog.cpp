@@ -5,10 +5,10 @@
 
 #include <commdlg.h>
 
-CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fileName,
-                         DWORD flags, LPCSTR filter, CWnd* parent)
-    : m_ofn{}, m_bOpenFileDialog(openFileDialog), m_pParentWnd(parent), m_filter{}, m_fileName{},
-      m_defaultExtension{} {
+CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fileName, DWORD flags,
+                         LPCSTR filter, CWnd* parent)
+    : m_ofn{}, m_bOpenFileDialog(openFileDialog),
+      m_pParentWnd(parent), m_filter{}, m_fileName{}, m_defaultExtension{} {
     m_ofn.lStructSize = sizeof m_ofn;
     m_ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING;
     m_ofn.lpstrFile = m_fileName;

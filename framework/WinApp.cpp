@@ -9,7 +9,7 @@
 #include <cstring>
 
 namespace {
-CWinApp* g_app = nullptr;  // the one application object, set by its constructor
+CWinApp* g_app = nullptr; // the one application object, set by its constructor
 }
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
@@ -40,7 +40,8 @@ void CWinApp::SetNamesFromModule(HINSTANCE instance) {
         if (*p == '\\' || *p == '/' || *p == ':')
             name = p + 1;
     const char* dot = std::strrchr(name, '.');
-    m_exeName = CString(name, dot ? static_cast<int>(dot - name) : static_cast<int>(std::strlen(name)));
+    m_exeName =
+        CString(name, dot ? static_cast<int>(dot - name) : static_cast<int>(std::strlen(name)));
     m_pszExeName = m_exeName;
 
     if (m_pszAppName == nullptr) {
@@ -88,17 +89,25 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-LPCSTR AfxGetAppName() { return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : ""; }
+LPCSTR AfxGetAppName() {
+    return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : "";
+}
 
 HINSTANCE AfxGetInstanceHandle() {
     return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
 }
 
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+HINSTANCE AfxGetResourceHandle() {
+    return AfxGetInstanceHandle();
+}
 
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
 int AfxMessageBox(LPCSTR text, UINT type) {
     HWND owner = nullptr;

@@ -31,10 +31,10 @@ public:
     // Default Help: opens m_pszHelpFilePath with WinHelp when such a file exists.
     void OnHelp();
 
-    LPCSTR m_pszAppName = nullptr;       // "tamberlo" for tamberlo.exe
-    LPCSTR m_pszExeName = nullptr;       // the program file's name without folder and extension
-    LPCSTR m_pszProfileName = nullptr;   // the application name + ".INI"
-    LPCSTR m_pszHelpFilePath = nullptr;  // the program's full path with ".HLP"
+    LPCSTR m_pszAppName = nullptr;      // "tamberlo" for tamberlo.exe
+    LPCSTR m_pszExeName = nullptr;      // the program file's name without folder and extension
+    LPCSTR m_pszProfileName = nullptr;  // the application name + ".INI"
+    LPCSTR m_pszHelpFilePath = nullptr; // the program's full path with ".HLP"
     HINSTANCE m_hInstance = nullptr;
     LPSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;

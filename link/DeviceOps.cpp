@@ -263,7 +263,9 @@ void CTamberloDlg::OnLockBit() {
     }
 }
 
-void CTamberloDlg::Lock1Bit() { WriteLockBits(kWriteLockBit1, "Lock 1 Bit", "Lock 1 Bit Ok"); }
+void CTamberloDlg::Lock1Bit() {
+    WriteLockBits(kWriteLockBit1, "Lock 1 Bit", "Lock 1 Bit Ok");
+}
 
 void CTamberloDlg::Lock2Bit() {
     WriteLockBits(kWriteLockBits1And2, "Lock 2 Bit", "Lock 2 Bit Ok");

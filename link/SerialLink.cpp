@@ -79,8 +79,11 @@ void CTamberloDlg::ClockPulse() {
 }
 
 int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
-    if (!CanDrive(m_port))
+    if (!CanDrive(m_port)) {
+        for (int k = 0; k < 4; ++k)
+            answer[k] = 0xFF;  // what a line with nothing driving it reads
         return 1;
+    }
     for (int k = 0; k < 4; ++k) {
         int received = 0;
         for (int bit = 7; bit >= 0; --bit) {
@@ -104,6 +107,8 @@ void CTamberloDlg::EnterProgramming() {
     // Programming Enable may be sent.
     const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
     SckLow();
+    if (!CanDrive(m_port))
+        return;  // the first access showed that Windows refuses the port: no waiting
     AfxSleep(stepMs);
     SckResetLow();
     AfxSleep(stepMs);

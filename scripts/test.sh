@@ -37,6 +37,8 @@ fi
 
 # One Wine prefix for the build, made once; the server stays up for the whole run.
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+# A server may linger from wineboot or an interrupted run; start a fresh persistent one.
+wineserver -k 2>/dev/null || true
 wineserver -p
 # The private display has no window manager: tell Wine not to wait for one, or every
 # window shown or hidden costs a time-out.

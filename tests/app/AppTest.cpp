@@ -130,10 +130,8 @@ TEST_F(AppTest, EscapeAndTheCloseBoxEndTheDialogWithoutWritingSettings) {
                                 (void)dialog;
                             }),
               IDCANCEL);
-    EXPECT_EQ(RunMainDialog(driver,
-                            [](HWND dialog) {
-                                ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-                            }),
+    EXPECT_EQ(RunMainDialog(
+                  driver, [](HWND dialog) { ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }),
               IDCANCEL);
     EXPECT_EQ(SettingsFile::Contents(), before);
     EXPECT_TRUE(boxes.Boxes().empty());

@@ -5,7 +5,9 @@
 
 #include <stdexcept>
 
-std::string ProgramPath() { return TAMBERLO_EXE_PATH; }
+std::string ProgramPath() {
+    return TAMBERLO_EXE_PATH;
+}
 
 ProgramProcess::ProgramProcess(const std::string& arguments) {
     std::string commandLine = "\"" + ProgramPath() + "\"";
@@ -94,7 +96,9 @@ std::string WindowText(HWND hWnd, DWORD timeoutMs) {
     return std::string(text, length);
 }
 
-std::string MessageBoxText(HWND box) { return WindowText(::GetDlgItem(box, 0xFFFF)); }
+std::string MessageBoxText(HWND box) {
+    return WindowText(::GetDlgItem(box, 0xFFFF));
+}
 
 void PressButton(HWND dialog, int id) {
     ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);

@@ -16,7 +16,8 @@ bool Exists(const std::string& path) {
 void Pose(const std::string& folder, const char* name) {
     const std::string ready = folder + "\\" + name + ".ready";
     const std::string done = folder + "\\" + name + ".done";
-    ::CloseHandle(::CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ::CloseHandle(
+        ::CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     for (int i = 0; i < 600 && !Exists(done); ++i)
         ::Sleep(100);
 }
@@ -36,11 +37,11 @@ int main(int argc, char** argv) {
     if (session.Main() == nullptr || !session.OpenHexFile(argv[2]).empty())
         return 1;
     ::SetForegroundWindow(session.Main());
-    PressButton(session.Main(), 1002);  // Program: about half a minute for 8 KB
+    PressButton(session.Main(), 1002); // Program: about half a minute for 8 KB
     ::Sleep(12000);
     Pose(folder, "during");
     session.AnswerBoxesUntilIdle();
-    if (!session.Press(1003).empty())  // Verify
+    if (!session.Press(1003).empty()) // Verify
         return 1;
     Pose(folder, "after");
     return 0;

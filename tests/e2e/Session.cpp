@@ -48,7 +48,9 @@ std::vector<std::string> Session::AnswerBoxesUntilIdle() {
     }
 }
 
-std::string Session::Caption() { return WindowText(::GetDlgItem(Main(), kProgress)); }
+std::string Session::Caption() {
+    return WindowText(::GetDlgItem(Main(), kProgress));
+}
 
 std::vector<std::string> Session::OpenHexFile(const std::string& path) {
     PressButton(Main(), kOpenHex);
@@ -60,8 +62,8 @@ std::vector<std::string> Session::OpenHexFile(const std::string& path) {
     if (name == nullptr)
         name = ::GetDlgItem(open, 0x480);
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                          SMTO_NORMAL, 10000, &ignored);
+    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL,
+                          10000, &ignored);
     ::PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     while (::IsWindow(open))
         ::Sleep(20);

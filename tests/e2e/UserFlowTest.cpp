@@ -16,8 +16,17 @@
 namespace {
 
 enum : int {
-    kErase = 1000, kBlank = 1001, kProgram = 1002, kVerify = 1003, kAuto = 1004, kLock2 = 1007,
-    kLockBit = 1006, kLpt1 = 1008, kLpt2 = 1009, kDelayBit = 1012, kDelayByte = 1013
+    kErase = 1000,
+    kBlank = 1001,
+    kProgram = 1002,
+    kVerify = 1003,
+    kAuto = 1004,
+    kLock2 = 1007,
+    kLockBit = 1006,
+    kLpt1 = 1008,
+    kLpt2 = 1009,
+    kDelayBit = 1012,
+    kDelayByte = 1013
 };
 const char kNoAnswer[] = "Error! Please check your CPU, power supply and printer port.";
 
@@ -33,8 +42,9 @@ std::vector<unsigned char> ReadBytes(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 class UserFlowTest : public testing::Test {
@@ -69,7 +79,8 @@ TEST_F(UserFlowTest, FirstRunAsksForAPortAndTheChoiceIsStored) {
     ASSERT_NE(session.Main(), nullptr);
     EXPECT_EQ(SettingsFile::Contents(), "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
     session.Press(kLpt1);
-    EXPECT_EQ(SettingsFile::Contents(), "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
+    EXPECT_EQ(SettingsFile::Contents(),
+              "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
 }
 
 TEST_F(UserFlowTest, AutoProgramsARealProgramAndVerifyCatchesChangesAndLocks) {
@@ -140,5 +151,6 @@ TEST_F(UserFlowTest, PortAndDelaysSurviveARestart) {
     EXPECT_EQ(WindowText(::GetDlgItem(session.Main(), kDelayBit)), "3");
     EXPECT_EQ(WindowText(::GetDlgItem(session.Main(), kDelayByte)), "7");
     EXPECT_EQ(::SendMessageA(::GetDlgItem(session.Main(), kLpt2), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(::SendMessageA(::GetDlgItem(session.Main(), kLpt1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(session.Main(), kLpt1), BM_GETCHECK, 0, 0),
+              BST_UNCHECKED);
 }

@@ -104,6 +104,7 @@ TEST_F(RefusedOpsTest, EachOperationExplainsAndTheProgramKeepsRunning) {
     dlg.DoModal();
     theApp.m_pMainWnd = nullptr;
     EXPECT_TRUE(aliveAfterAll);
+    EXPECT_TRUE(waits.Waits().empty()) << "a refused port is told at once, without waiting";
     ASSERT_EQ(boxes.Boxes().size(), std::size(buttons)) << "one box per operation";
     for (const CapturedBox& box : boxes.Boxes()) {
         EXPECT_EQ(box.text, kPortRefused);

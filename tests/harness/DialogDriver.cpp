@@ -58,7 +58,9 @@ void CALLBACK DialogDriver::RunPending(HWND, UINT, UINT_PTR timer, DWORD) {
         g_driver->m_rules[index].action(dialog);
 }
 
-void ClickButton(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void ClickButton(HWND dialog, int id) {
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 void TypeText(HWND dialog, int id, const char* text) {
     HWND edit = ::GetDlgItem(dialog, id);

@@ -3,14 +3,15 @@
 #include "tests/harness/MessageBoxCapture.h"
 
 namespace {
-MessageBoxCapture* g_active = nullptr;  // the innermost capture of this test
+MessageBoxCapture* g_active = nullptr; // the innermost capture of this test
 
 // The static control that shows an icon, if the window has one.
 HWND FindIconControl(HWND box) {
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         char name[16];
         ::GetClassNameA(child, name, sizeof name);
-        if (::lstrcmpiA(name, "Static") == 0 && (::GetWindowLongA(child, GWL_STYLE) & 0x1F) == SS_ICON)
+        if (::lstrcmpiA(name, "Static") == 0 &&
+            (::GetWindowLongA(child, GWL_STYLE) & 0x1F) == SS_ICON)
             return child;
     }
     return nullptr;
@@ -33,7 +34,7 @@ UINT IconFlags(HWND box) {
     for (const auto& icon : icons)
         if (::LoadIconA(nullptr, icon.id) == shown)
             return icon.flag;
-    return MB_ICONMASK;  // an icon, but not one of the system's
+    return MB_ICONMASK; // an icon, but not one of the system's
 }
 
 std::string WindowText(HWND hWnd) {

@@ -10,7 +10,7 @@
 struct CapturedBox {
     std::string text;
     std::string caption;
-    UINT icon = 0;       // MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK or 0
+    UINT icon = 0; // MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK or 0
     HWND owner = nullptr;
 };
 
@@ -22,7 +22,9 @@ public:
     MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
 
     // Runs `whileShown` while each box is up, before it is closed.
-    void OnShow(std::function<void(const CapturedBox&)> whileShown) { m_onShow = std::move(whileShown); }
+    void OnShow(std::function<void(const CapturedBox&)> whileShown) {
+        m_onShow = std::move(whileShown);
+    }
     const std::vector<CapturedBox>& Boxes() const { return m_boxes; }
     std::vector<std::string> Texts() const;
     void Clear() { m_boxes.clear(); }

@@ -15,7 +15,7 @@ std::string Path() {
 }
 
 void Remove() {
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, "tamberlo.INI");  // flush the cache
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, "tamberlo.INI"); // flush the cache
     ::DeleteFileA(Path().c_str());
 }
 

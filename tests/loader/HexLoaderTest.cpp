@@ -131,8 +131,9 @@ TEST_F(HexLoaderTest, ABrokenFileShowsItsMessageAndNothingCountsAsLoaded) {
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 0);
         dlg.OnProgram();
     });
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
-                                 "Check sum error", "Please open a Hex File before writing memory."}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Check sum error",
+                                        "Please open a Hex File before writing memory."}));
     EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
     EXPECT_EQ(dlg.m_imageEnd, 0u);
 }
@@ -160,7 +161,8 @@ TEST_F(HexLoaderTest, FileErrorsAreReportedWithAStopIconAndTheProgramGoesOn) {
     ::DeleteFileA(missing.c_str());
     const std::string locked = TempPath("loader-locked.hex");
     WriteFile(locked, kGoodHex);
-    HANDLE lock = ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     Run([&](HWND dialog) {
         Load(dialog, missing);
@@ -170,7 +172,8 @@ TEST_F(HexLoaderTest, FileErrorsAreReportedWithAStopIconAndTheProgramGoesOn) {
     ::CloseHandle(lock);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].text, missing + " was not found.");
-    EXPECT_EQ(boxes.Boxes()[1].text, "A sharing violation occurred while accessing " + locked + ".");
+    EXPECT_EQ(boxes.Boxes()[1].text,
+              "A sharing violation occurred while accessing " + locked + ".");
     for (const auto& box : boxes.Boxes()) {
         EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONHAND));
         EXPECT_EQ(box.caption, "tamberlo");
@@ -190,7 +193,8 @@ TEST(FileExceptionTest, MessagesNameTheFileOrAnUnnamedFile) {
         {ERROR_LOCK_VIOLATION, "C:\\l", "A locking violation occurred while accessing C:\\l."},
         {ERROR_DISK_FULL, "C:\\f", "Disk full while accessing C:\\f."},
         {12345, "C:\\g", "An unknown error occurred while accessing C:\\g."},
-        {ERROR_READ_FAULT, nullptr, "A hardware I/O error was reported while accessing an unnamed file."},
+        {ERROR_READ_FAULT, nullptr,
+         "A hardware I/O error was reported while accessing an unnamed file."},
     };
     for (const auto& c : cases) {
         CFileException e(CFileException::OsErrorToException(c.osError), c.osError, c.name);

@@ -22,7 +22,9 @@ std::string FieldText(HWND dialog, int id) {
     return text;
 }
 
-bool Checked(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool Checked(HWND dialog, int id) {
+    return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
 
 class SettingsTest : public testing::Test {
 protected:
@@ -118,21 +120,15 @@ TEST_F(SettingsTest, ZeroOrMissingDelaysBecomeOneAndAreWrittenBack) {
 TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
     const struct {
         const char* typed;
-        const char* message;  // null: accepted
-        unsigned member;      // the member afterwards (previous value 4 when not parsed)
+        const char* message; // null: accepted
+        unsigned member;     // the member afterwards (previous value 4 when not parsed)
     } cases[] = {
-        {"+5", nullptr, 5},
-        {" 7 ", nullptr, 7},
-        {"\t9\t", nullptr, 9},
-        {"07", nullptr, 7},
-        {"7a", kPositiveInteger, 4},
-        {"-3", kPositiveInteger, 4},
-        {"0x5", kPositiveInteger, 4},
-        {"", kPositiveInteger, 4},
-        {"+", kPositiveInteger, 4},
-        {"0", kRange, 0},
-        {"11", kRange, 11},
-        {"99999999999", kRange, 4294967295u},
+        {"+5", nullptr, 5},           {" 7 ", nullptr, 7},
+        {"\t9\t", nullptr, 9},        {"07", nullptr, 7},
+        {"7a", kPositiveInteger, 4},  {"-3", kPositiveInteger, 4},
+        {"0x5", kPositiveInteger, 4}, {"", kPositiveInteger, 4},
+        {"+", kPositiveInteger, 4},   {"0", kRange, 0},
+        {"11", kRange, 11},           {"99999999999", kRange, 4294967295u},
     };
     for (const int field : {IDC_DELAYBIT, IDC_DELAYBYTE}) {
         const char* key = field == IDC_DELAYBIT ? "DELAY BIT=" : "DELAY BYTE=";
