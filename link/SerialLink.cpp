@@ -81,7 +81,7 @@ void CTamberloDlg::ClockPulse() {
 int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
     if (!CanDrive(m_port)) {
         for (int k = 0; k < 4; ++k)
-            answer[k] = 0xFF;  // what a line with nothing driving it reads
+            answer[k] = 0xFF; // what a line with nothing driving it reads
         return 1;
     }
     for (int k = 0; k < 4; ++k) {
@@ -108,7 +108,7 @@ void CTamberloDlg::EnterProgramming() {
     const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
     SckLow();
     if (!CanDrive(m_port))
-        return;  // the first access showed that Windows refuses the port: no waiting
+        return; // the first access showed that Windows refuses the port: no waiting
     AfxSleep(stepMs);
     SckResetLow();
     AfxSleep(stepMs);

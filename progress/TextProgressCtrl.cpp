@@ -158,9 +158,14 @@ LRESULT CTextProgressCtrl::OnEraseBkgnd(WPARAM, LPARAM) {
 }
 
 LRESULT CTextProgressCtrl::OnSetText(WPARAM, LPARAM lParam) {
+    const auto text = reinterpret_cast<LPCSTR>(lParam);
+    // The operations set their caption after every byte, mostly to the text it already
+    // shows; the window's own copy holds that text already, so there is nothing to do.
+    // (Passing it on costs a round trip to the window system each time.)
+    if (text != nullptr && !m_strWindowText.IsEmpty() && m_strWindowText.Compare(text) == 0)
+        return TRUE;
     // The window keeps its own copy too, for whoever asks the platform for the length.
     const LRESULT result = Default();
-    const auto text = reinterpret_cast<LPCSTR>(lParam);
     if (text == nullptr) {
         if (!m_strWindowText.IsEmpty()) {
             m_strWindowText.Empty();

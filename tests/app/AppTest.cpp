@@ -4,6 +4,7 @@
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 
@@ -28,14 +29,11 @@ POINT Centre(HWND hWnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// Runs the main dialog as InitInstance does, with `action` inside its modal loop.
+// Runs the main dialog as InitInstance does; the action ends the dialog itself.
 INT_PTR RunMainDialog(DialogDriver& driver, std::function<void(HWND)> action) {
     CTamberloDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    driver.On("tamberlo", std::move(action));
-    const INT_PTR result = dlg.DoModal();
+    const INT_PTR result = RunMainDialog(dlg, driver, std::move(action), AfterAction::KeepOpen);
     EXPECT_EQ(theApp.m_pMainWnd, nullptr) << "destroying the main window clears the reference";
-    theApp.m_pMainWnd = nullptr;
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "link/ParallelPort.h"
 #include "link/PortIo.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 #include "tests/harness/SleepRecorder.h"
@@ -93,16 +94,12 @@ TEST_F(RefusedOpsTest, EachOperationExplainsAndTheProgramKeepsRunning) {
     const int buttons[] = {IDC_ERASE, IDC_BLANK, IDC_LOCKBIT, IDC_PROGRAM, IDC_VERIFY, IDC_AUTO};
     bool aliveAfterAll = false;
     CTamberloDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    driver.On("tamberlo", [&](HWND dialog) {
+    RunMainDialog(dlg, driver, [&](HWND dialog) {
         dlg.m_imageEnd = 15;
         for (int button : buttons)
             ClickButton(dialog, button);
         aliveAfterAll = ::IsWindow(dialog) && ::IsWindowEnabled(dialog);
-        ::EndDialog(dialog, IDCANCEL);
     });
-    dlg.DoModal();
-    theApp.m_pMainWnd = nullptr;
     EXPECT_TRUE(aliveAfterAll);
     EXPECT_TRUE(waits.Waits().empty()) << "a refused port is told at once, without waiting";
     ASSERT_EQ(boxes.Boxes().size(), std::size(buttons)) << "one box per operation";

@@ -5,6 +5,7 @@
 #include "app/tamberloDlg.h"
 #include "framework/File.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 
@@ -53,15 +54,7 @@ protected:
     }
 
     // Runs the main dialog; `action` runs inside it, then the dialog closes.
-    void Run(std::function<void(HWND)> action) {
-        theApp.m_pMainWnd = &dlg;
-        driver.On("tamberlo", [&, action](HWND dialog) {
-            action(dialog);
-            ::EndDialog(dialog, IDCANCEL);
-        });
-        dlg.DoModal();
-        theApp.m_pMainWnd = nullptr;
-    }
+    void Run(std::function<void(HWND)> action) { RunMainDialog(dlg, driver, std::move(action)); }
 
     // Presses "Open Hex File" and answers the Open dialog with `path` (empty: Cancel).
     void Load(HWND dialog, const std::string& path) {

@@ -5,6 +5,7 @@
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 #include "tests/harness/TestBoard.h"
@@ -51,16 +52,12 @@ protected:
     // Runs the main dialog with `action` inside its loop, then closes it.
     void RunDialog(std::function<void(CTamberloDlg&, HWND)> action) {
         CTamberloDlg dlg;
-        theApp.m_pMainWnd = &dlg;
-        driver.On("tamberlo", [&](HWND dialog) {
+        RunMainDialog(dlg, driver, [&](HWND dialog) {
             progress.Watch(::GetDlgItem(dialog, IDC_PROGRESS));
             board.ClearWaits();
             board.Chip().ResetCounters();
             action(dlg, dialog);
-            ::EndDialog(dialog, IDCANCEL);
         });
-        dlg.DoModal();
-        theApp.m_pMainWnd = nullptr;
     }
 
     static void LoadImage(CTamberloDlg& dlg, const std::vector<unsigned char>& bytes) {

@@ -155,6 +155,12 @@ TEST_F(ProgressMessages, OnlyAChangedTextAsksForARepaint) {
 TEST_F(ProgressMessages, SetTextReturnsThePlatformsAnswerAndKeepsItsCopy) {
     EXPECT_EQ(Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Reading")), TRUE);
     EXPECT_EQ(::GetWindowTextLengthA(window.Control()), 7);
+    EXPECT_EQ(Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Reading")), TRUE) << "same text";
+    EXPECT_EQ(::GetWindowTextLengthA(window.Control()), 7);
+    EXPECT_EQ(Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Read")), TRUE);
+    EXPECT_EQ(::GetWindowTextLengthA(window.Control()), 4);
+    EXPECT_EQ(Send(WM_SETTEXT, 0, 0), TRUE);
+    EXPECT_EQ(::GetWindowTextLengthA(window.Control()), 0);
 }
 
 TEST_F(ProgressMessages, ColourSettersAlwaysAskForARepaint) {

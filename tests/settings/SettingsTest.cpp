@@ -4,6 +4,7 @@
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 
@@ -29,15 +30,7 @@ bool Checked(HWND dialog, int id) {
 class SettingsTest : public testing::Test {
 protected:
     // Runs the main dialog with `action` inside its modal loop, then closes it.
-    void Run(std::function<void(HWND)> action) {
-        theApp.m_pMainWnd = &dlg;
-        driver.On("tamberlo", [&, action](HWND dialog) {
-            action(dialog);
-            ::EndDialog(dialog, IDCANCEL);
-        });
-        dlg.DoModal();
-        theApp.m_pMainWnd = nullptr;
-    }
+    void Run(std::function<void(HWND)> action) { RunMainDialog(dlg, driver, std::move(action)); }
 
     CTamberloDlg dlg;
     MessageBoxCapture boxes;
@@ -76,15 +69,11 @@ TEST_F(SettingsTest, StoredPortSelectsItsBaseAndRadioButton) {
         SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=" + std::to_string(c.stored) +
                             "\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
         CTamberloDlg dialogObject;
-        theApp.m_pMainWnd = &dialogObject;
         DialogDriver local;
-        local.On("tamberlo", [&](HWND dialog) {
+        RunMainDialog(dialogObject, local, [&](HWND dialog) {
             for (int id : {IDC_LPT1, IDC_LPT2, IDC_LPT3})
                 EXPECT_EQ(Checked(dialog, id), id == c.radio) << c.stored << " " << id;
-            ::EndDialog(dialog, IDCANCEL);
         });
-        dialogObject.DoModal();
-        theApp.m_pMainWnd = nullptr;
         EXPECT_EQ(local.Shown(), std::vector<std::string>{"tamberlo"}) << c.stored;
         EXPECT_EQ(dialogObject.m_port.GetBase(), c.base) << c.stored;
     }
@@ -135,11 +124,10 @@ TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
         for (const auto& c : cases) {
             SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
             CTamberloDlg dialogObject;
-            theApp.m_pMainWnd = &dialogObject;
             DialogDriver local;
             boxes.Clear();
             HWND shownDialog = nullptr;
-            local.On("tamberlo", [&](HWND dialog) {
+            RunMainDialog(dialogObject, local, [&](HWND dialog) {
                 shownDialog = dialog;
                 HWND edit = ::GetDlgItem(dialog, field);
                 TypeText(dialog, field, c.typed);
@@ -151,10 +139,7 @@ TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
                     EXPECT_EQ(start, 0u) << c.typed;
                     EXPECT_EQ(end, static_cast<DWORD>(::GetWindowTextLengthA(edit))) << c.typed;
                 }
-                ::EndDialog(dialog, IDCANCEL);
             });
-            dialogObject.DoModal();
-            theApp.m_pMainWnd = nullptr;
 
             const unsigned member =
                 field == IDC_DELAYBIT ? dialogObject.m_delayBit : dialogObject.m_delayByte;
@@ -208,29 +193,32 @@ TEST_F(SettingsTest, TypingTenWritesOneThenTen) {
 
 TEST_F(SettingsTest, EnterClosesOnlyWithValidDelaysAndEscapeAlways) {
     SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
-    theApp.m_pMainWnd = &dlg;
-    driver.On("tamberlo", [&](HWND dialog) {
-        TypeText(dialog, IDC_DELAYBYTE, "12");
-        boxes.Clear();
-        // Enter in an edit field: there is no default button, so the dialog sends IDOK.
-        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(::IsWindow(dialog));
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].text, kRange);
-        TypeText(dialog, IDC_DELAYBYTE, "3");
-        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDOK);
+    const INT_PTR firstEnd = RunMainDialog(
+        dlg, driver,
+        [&](HWND dialog) {
+            TypeText(dialog, IDC_DELAYBYTE, "12");
+            boxes.Clear();
+            // Enter in an edit field: there is no default button, so the dialog sends IDOK.
+            ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(::IsWindow(dialog));
+            ASSERT_EQ(boxes.Boxes().size(), 1u);
+            EXPECT_EQ(boxes.Boxes()[0].text, kRange);
+            TypeText(dialog, IDC_DELAYBYTE, "3");
+            ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        },
+        AfterAction::KeepOpen);
+    EXPECT_EQ(firstEnd, IDOK);
 
     CTamberloDlg second;
-    theApp.m_pMainWnd = &second;
     DialogDriver local;
-    local.On("tamberlo", [&](HWND dialog) {
-        TypeText(dialog, IDC_DELAYBIT, "junk");
-        ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    EXPECT_EQ(second.DoModal(), IDCANCEL);
-    theApp.m_pMainWnd = nullptr;
+    const INT_PTR secondEnd = RunMainDialog(
+        second, local,
+        [&](HWND dialog) {
+            TypeText(dialog, IDC_DELAYBIT, "junk");
+            ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        AfterAction::KeepOpen);
+    EXPECT_EQ(secondEnd, IDCANCEL);
 }
 
 TEST_F(SettingsTest, RewritingTheFieldsFromTheMembersWritesNothingAndShowsNothing) {
