@@ -62,6 +62,20 @@ void ClickButton(HWND dialog, int id) {
     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+void PressKey(HWND dialog, HWND control, UINT virtualKey) {
+    // Focus moves as with Tab, so a push button becomes the default button meanwhile.
+    ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    ::PostMessageA(control, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageA(control, WM_KEYUP, virtualKey, 0xC0000001);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!::IsDialogMessageA(dialog, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
 void TypeText(HWND dialog, int id, const char* text) {
     HWND edit = ::GetDlgItem(dialog, id);
     ::SendMessageA(edit, EM_SETSEL, 0, -1);

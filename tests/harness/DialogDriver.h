@@ -38,5 +38,8 @@ private:
 
 // Presses a dialog's button as a user would (BM_CLICK, so the dialog gets BN_CLICKED).
 void ClickButton(HWND dialog, int id);
+// Presses a key on `control` as a user would: the key goes through the dialog's keyboard
+// handling (Enter, Esc, Tab) before it reaches the control.
+void PressKey(HWND dialog, HWND control, UINT virtualKey);
 // Replaces an edit field's text as typing would (the field sends EN_CHANGE).
 void TypeText(HWND dialog, int id, const char* text);

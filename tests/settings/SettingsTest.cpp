@@ -193,20 +193,23 @@ TEST_F(SettingsTest, TypingTenWritesOneThenTen) {
 
 TEST_F(SettingsTest, EnterClosesOnlyWithValidDelaysAndEscapeAlways) {
     SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    bool stayedOpen = false;
     const INT_PTR firstEnd = RunMainDialog(
         dlg, driver,
         [&](HWND dialog) {
+            HWND byteField = ::GetDlgItem(dialog, IDC_DELAYBYTE);
             TypeText(dialog, IDC_DELAYBYTE, "12");
             boxes.Clear();
-            // Enter in an edit field: there is no default button, so the dialog sends IDOK.
-            ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-            EXPECT_TRUE(::IsWindow(dialog));
+            // No push button is the default: Enter in a field asks the dialog for IDOK.
+            PressKey(dialog, byteField, VK_RETURN);
+            stayedOpen = ::IsWindowVisible(dialog) != FALSE;
             ASSERT_EQ(boxes.Boxes().size(), 1u);
             EXPECT_EQ(boxes.Boxes()[0].text, kRange);
             TypeText(dialog, IDC_DELAYBYTE, "3");
-            ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+            PressKey(dialog, byteField, VK_RETURN);
         },
         AfterAction::KeepOpen);
+    EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(firstEnd, IDOK);
 
     CTamberloDlg second;
@@ -215,10 +218,21 @@ TEST_F(SettingsTest, EnterClosesOnlyWithValidDelaysAndEscapeAlways) {
         second, local,
         [&](HWND dialog) {
             TypeText(dialog, IDC_DELAYBIT, "junk");
-            ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+            PressKey(dialog, ::GetDlgItem(dialog, IDC_DELAYBIT), VK_ESCAPE);
         },
         AfterAction::KeepOpen);
     EXPECT_EQ(secondEnd, IDCANCEL);
+}
+
+TEST_F(SettingsTest, EnterOnAPushButtonPressesThatButton) {
+    SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
+    RunMainDialog(dlg, driver, [&](HWND dialog) {
+        // Program with nothing loaded answers with its refusal: the button was pressed.
+        PressKey(dialog, ::GetDlgItem(dialog, IDC_PROGRAM), VK_RETURN);
+        EXPECT_TRUE(::IsWindowVisible(dialog));
+    });
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Please open a Hex File before writing memory."});
 }
 
 TEST_F(SettingsTest, RewritingTheFieldsFromTheMembersWritesNothingAndShowsNothing) {
