@@ -52,10 +52,12 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
         return nullptr;
     if (CWnd* wnd = FromHandlePermanent(hWnd))
         return wnd;
+    // A stand-in of the window's own kind, so a caller may use it as that kind. A handle
+    // can come back for a new window of another kind once the old one is gone.
     auto& slot = State().temporary[hWnd];
-    if (!slot || !::IsWindow(hWnd)) {
-        // A stand-in of the window's own kind, so a caller may use it as that kind.
-        slot.reset(IsButtonClass(hWnd) ? new CButton : new CWnd);
+    const bool button = IsButtonClass(hWnd);
+    if (!slot || (dynamic_cast<CButton*>(slot.get()) != nullptr) != button) {
+        slot.reset(button ? new CButton : new CWnd);
         slot->m_hWnd = hWnd;
     }
     return slot.get();
