@@ -13,22 +13,8 @@ END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
-namespace {
-
-// The owner of a modal window: the given parent, else the application's main window.
-HWND SafeOwner(CWnd* parent, const CWnd* self) {
-    if (parent != nullptr)
-        return parent->m_hWnd;
-    CWnd* main = AfxGetMainWnd();
-    if (main == nullptr || main == self || !::IsWindow(main->m_hWnd))
-        return nullptr;
-    return ::GetLastActivePopup(main->m_hWnd);
-}
-
-} // namespace
-
 INT_PTR CDialog::DoModal() {
-    HWND owner = SafeOwner(m_pParentWnd, this);
+    HWND owner = AfxGetSafeOwner(m_pParentWnd, this);
     return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }

@@ -31,12 +31,7 @@ CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fi
 }
 
 INT_PTR CFileDialog::DoModal() {
-    HWND owner = nullptr;
-    if (m_pParentWnd != nullptr)
-        owner = m_pParentWnd->m_hWnd;
-    else if (CWnd* main = AfxGetMainWnd(); main != nullptr && ::IsWindow(main->m_hWnd))
-        owner = ::GetLastActivePopup(main->m_hWnd);
-    m_ofn.hwndOwner = owner;
+    m_ofn.hwndOwner = AfxGetSafeOwner(m_pParentWnd);
     m_ofn.hInstance = AfxGetInstanceHandle();
     const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
     return chosen ? IDOK : IDCANCEL;

@@ -109,11 +109,17 @@ CWnd* AfxGetMainWnd() {
     return g_app ? g_app->m_pMainWnd : nullptr;
 }
 
+HWND AfxGetSafeOwner(CWnd* parent, const CWnd* self) {
+    if (parent != nullptr)
+        return parent->m_hWnd;
+    CWnd* main = AfxGetMainWnd();
+    if (main == nullptr || main == self || !::IsWindow(main->m_hWnd))
+        return nullptr;
+    return ::GetLastActivePopup(main->m_hWnd);
+}
+
 int AfxMessageBox(LPCSTR text, UINT type) {
-    HWND owner = nullptr;
-    if (CWnd* main = AfxGetMainWnd(); main != nullptr && ::IsWindow(main->m_hWnd))
-        owner = ::GetLastActivePopup(main->m_hWnd);
-    return ::MessageBoxA(owner, text, AfxGetAppName(), type);
+    return ::MessageBoxA(AfxGetSafeOwner(nullptr), text, AfxGetAppName(), type);
 }
 
 BOOL AfxWinInit(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {

@@ -55,6 +55,10 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 CWnd* AfxGetMainWnd();
 
+// The owner of a modal window: `parent` when given, else the main window's active pop-up
+// (none while the main window is `self` or has no window).
+HWND AfxGetSafeOwner(CWnd* parent, const CWnd* self = nullptr);
+
 // A message box owned by the main window (or its active pop-up), captioned with the
 // application name.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK);

@@ -54,28 +54,25 @@ CTextProgressCtrl::CTextProgressCtrl()
 
 CTextProgressCtrl::~CTextProgressCtrl() = default;
 
-COLORREF CTextProgressCtrl::SetBarColor(COLORREF color) {
+COLORREF CTextProgressCtrl::ReplaceColor(COLORREF& field, COLORREF color) {
+    // Asks for a repaint even when the colour stays: a caller may rely on it.
     if (HasWindow())
         InvalidateAll();
-    const COLORREF previous = m_crBar;
-    m_crBar = color;
+    const COLORREF previous = field;
+    field = color;
     return previous;
+}
+
+COLORREF CTextProgressCtrl::SetBarColor(COLORREF color) {
+    return ReplaceColor(m_crBar, color);
 }
 
 COLORREF CTextProgressCtrl::SetBkColor(COLORREF color) {
-    if (HasWindow())
-        InvalidateAll();
-    const COLORREF previous = m_crBk;
-    m_crBk = color;
-    return previous;
+    return ReplaceColor(m_crBk, color);
 }
 
 COLORREF CTextProgressCtrl::SetTextColor(COLORREF color) {
-    if (HasWindow())
-        InvalidateAll();
-    const COLORREF previous = m_crText;
-    m_crText = color;
-    return previous;
+    return ReplaceColor(m_crText, color);
 }
 
 void CTextProgressCtrl::SetTextVisible(BOOL visible) {

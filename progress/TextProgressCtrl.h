@@ -57,6 +57,8 @@ private:
     BOOL HasWindow() const { return ::IsWindow(m_hWnd); }
     // Marks the whole control for repainting, background included.
     void InvalidateAll() { ::InvalidateRect(m_hWnd, nullptr, TRUE); }
+    // The colour setters: invalidate when there is a window, store, return the old value.
+    COLORREF ReplaceColor(COLORREF& field, COLORREF color);
     // Draws `text` centred in `client`, in `color`, only inside `clip` (logical coordinates).
     static void DrawClippedText(CDC& dc, const RECT& clip, const RECT& client, LPCSTR text,
                                 int length, COLORREF color);

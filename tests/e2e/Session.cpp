@@ -1,6 +1,8 @@
 // Driving one run of the program from outside.
 #include "tests/e2e/Session.h"
 
+#include "tests/harness/DialogDriver.h"
+
 namespace {
 const int kOpenHex = 1011;
 const int kProgress = 1014;
@@ -57,13 +59,9 @@ std::vector<std::string> Session::OpenHexFile(const std::string& path) {
     HWND open = program->WaitForWindow("Open");
     if (open == nullptr)
         return {"<no Open dialog>"};
-    // The file-name field: a combo box in the explorer-style dialog, an edit in the old one.
-    HWND name = ::GetDlgItem(open, 0x47C);
-    if (name == nullptr)
-        name = ::GetDlgItem(open, 0x480);
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL,
-                          10000, &ignored);
+    ::SendMessageTimeoutA(OpenDialogFileNameField(open), WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 10000, &ignored);
     ::PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     while (::IsWindow(open))
         ::Sleep(20);

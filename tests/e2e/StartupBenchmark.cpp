@@ -1,6 +1,8 @@
 // Prints how long tamberlo.exe takes under Wine from the start of its process to a
 // visible, idle main window, next to the smallest Win32 dialog program built by the
 // same toolchain, and the peak memory of each. A measurement, never a pass/fail on time.
+#include "tests/harness/Stopwatch.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -37,9 +39,7 @@ BOOL CALLBACK FindCaption(HWND hWnd, LPARAM data) {
 }
 
 bool MeasureOnce(const std::string& path, const char* caption, Sample& sample) {
-    LARGE_INTEGER frequency, start, now;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
+    const LONGLONG start = StopwatchNow();
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -56,8 +56,7 @@ bool MeasureOnce(const std::string& path, const char* caption, Sample& sample) {
     DWORD_PTR ignored = 0;
     // Idle: the window's thread answers a message from its message loop.
     ::SendMessageTimeoutA(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
-    ::QueryPerformanceCounter(&now);
-    sample.seconds = double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+    sample.seconds = SecondsSince(start);
 
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;

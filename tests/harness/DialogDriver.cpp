@@ -62,6 +62,11 @@ void ClickButton(HWND dialog, int id) {
     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+HWND OpenDialogFileNameField(HWND open) {
+    HWND field = ::GetDlgItem(open, 0x47C);                      // cmb13
+    return field != nullptr ? field : ::GetDlgItem(open, 0x480); // edt1
+}
+
 void PressKey(HWND dialog, HWND control, UINT virtualKey) {
     // Focus moves as with Tab, so a push button becomes the default button meanwhile.
     ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);

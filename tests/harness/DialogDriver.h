@@ -38,6 +38,9 @@ private:
 
 // Presses a dialog's button as a user would (BM_CLICK, so the dialog gets BN_CLICKED).
 void ClickButton(HWND dialog, int id);
+// The file-name field of the system's Open dialog: a combo box in the explorer-style
+// dialog, an edit field in the older one.
+HWND OpenDialogFileNameField(HWND open);
 // Presses a key on `control` as a user would: the key goes through the dialog's keyboard
 // handling (Enter, Esc, Tab) before it reaches the control.
 void PressKey(HWND dialog, HWND control, UINT virtualKey);

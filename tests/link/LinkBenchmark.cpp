@@ -3,6 +3,7 @@
 // outside the busy waits (port accesses and the simulation behind them).
 // Figures only; nothing here fails on timing.
 #include "app/tamberloDlg.h"
+#include "tests/harness/Stopwatch.h"
 #include "tests/harness/TestBoard.h"
 
 #include <gtest/gtest.h>
@@ -11,24 +12,14 @@
 
 namespace {
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
 // The best of several rounds, so other work on the machine disturbs the figure least.
 template <typename Action> double MicrosecondsPerRun(int runs, Action action) {
     double best = 0;
     for (int round = 0; round < 7; ++round) {
-        LARGE_INTEGER start;
-        LARGE_INTEGER end;
-        ::QueryPerformanceCounter(&start);
+        const LONGLONG start = StopwatchNow();
         for (int i = 0; i < runs; ++i)
             action();
-        ::QueryPerformanceCounter(&end);
-        const double us = Seconds(start, end) * 1e6 / runs;
+        const double us = SecondsSince(start) * 1e6 / runs;
         if (round == 0 || us < best)
             best = us;
     }

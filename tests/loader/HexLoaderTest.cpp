@@ -32,12 +32,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 const char kGoodHex[] = ":0400000001020304F2\r\n:02000600AABB93\r\n:00000001FF\r\n";
 const char kBadChecksum[] = ":0400000001020304F2\r\n:02000600AABB94\r\n:00000001FF\r\n";
 
-// The Open dialog's file-name field: a combo box in the explorer-style dialog.
 void ChooseFile(HWND open, const std::string& path) {
-    HWND name = ::GetDlgItem(open, 0x47C);
-    if (name == nullptr)
-        name = ::GetDlgItem(open, 0x480);
-    ::SetWindowTextA(name, path.c_str());
+    ::SetWindowTextA(OpenDialogFileNameField(open), path.c_str());
     ::SendMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 

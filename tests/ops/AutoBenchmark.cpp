@@ -12,24 +12,13 @@
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
+#include "tests/harness/Stopwatch.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 namespace {
-
-LONGLONG Now() {
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-double SecondsBetween(LONGLONG from, LONGLONG to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to - from) / static_cast<double>(frequency.QuadPart);
-}
 
 // Real waits, counted: what was asked for and how long the sleeps really took. The
 // busy loop's speed drifts on a shared machine, so it is also sampled during the run:
@@ -46,16 +35,16 @@ constexpr int kPassesPerSample = 4;
 
 void CountedSleep(DWORD milliseconds) {
     if (g_running != nullptr && ++g_waits % kSampleEveryWaits == 0) {
-        const LONGLONG start = Now();
+        const LONGLONG start = StopwatchNow();
         for (int i = 0; i < kPassesPerSample; ++i)
             g_running->BitDelay();
-        g_sampledSeconds += SecondsBetween(start, Now());
+        g_sampledSeconds += SecondsBetween(start, StopwatchNow());
         g_sampledPasses += kPassesPerSample;
     }
     g_requestedMs += milliseconds;
-    const LONGLONG start = Now();
+    const LONGLONG start = StopwatchNow();
     ::Sleep(milliseconds);
-    g_sleptSeconds += SecondsBetween(start, Now());
+    g_sleptSeconds += SecondsBetween(start, StopwatchNow());
 }
 
 // The progress bar's share, timed in the run: a window procedure put in front of the
@@ -70,14 +59,14 @@ unsigned g_progressPaints = 0;
 
 LRESULT CALLBACK TimedProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_progressDepth++ == 0) {
-        g_progressStart = Now();
+        g_progressStart = StopwatchNow();
         ++g_progressMessages;
     }
     if (message == WM_PAINT)
         ++g_progressPaints;
     const LRESULT result = ::CallWindowProcA(g_progressProc, hWnd, message, wParam, lParam);
     if (--g_progressDepth == 0)
-        g_progressSeconds += SecondsBetween(g_progressStart, Now());
+        g_progressSeconds += SecondsBetween(g_progressStart, StopwatchNow());
     return result;
 }
 
@@ -87,10 +76,10 @@ double SecondsPerPortAccess() {
     port.SetPort(1);
     double best = 1;
     for (int round = 0; round < 7; ++round) {
-        const LONGLONG start = Now();
+        const LONGLONG start = StopwatchNow();
         for (int i = 0; i < 100000; ++i)
             port.ReadStatus();
-        const double each = SecondsBetween(start, Now()) / 100000;
+        const double each = SecondsBetween(start, StopwatchNow()) / 100000;
         best = each < best ? each : best;
     }
     return best;
@@ -124,9 +113,9 @@ TEST(AutoBenchmark, FullImageWithRealWaits) {
             progress, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TimedProgressProc)));
         const AfxSleepHook previous = AfxSetSleepHook(&CountedSleep);
         const std::uint64_t decrementsBefore = BitDelayDecrements();
-        const LONGLONG start = Now();
+        const LONGLONG start = StopwatchNow();
         ClickButton(dialog, IDC_AUTO);
-        wallSeconds = SecondsBetween(start, Now()) - g_sampledSeconds;
+        wallSeconds = SecondsBetween(start, StopwatchNow()) - g_sampledSeconds;
         decrements = BitDelayDecrements() - decrementsBefore - g_sampledPasses * kBitDelayCountdown;
         AfxSetSleepHook(previous);
         ::SetWindowLongPtrA(progress, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_progressProc));

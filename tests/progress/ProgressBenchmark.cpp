@@ -3,6 +3,7 @@
 #include "ProgressTestWindow.h"
 
 #include "framework/WinApp.h"
+#include "tests/harness/Stopwatch.h"
 
 #include <commctrl.h>
 
@@ -10,26 +11,18 @@
 
 namespace {
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
 // Average seconds per StepIt over `steps` steps of `range` on a fresh bar.
 double TimeSteps(int range, int steps, int* paints) {
     TestableProgress control;
     ProgressWindow window(control);
     control.SendMessage(PBM_SETRANGE32, 0, range);
     control.paints = 0;
-    LARGE_INTEGER start, end;
-    ::QueryPerformanceCounter(&start);
+    const LONGLONG start = StopwatchNow();
     for (int i = 0; i < steps; ++i)
         control.StepIt();
-    ::QueryPerformanceCounter(&end);
+    const double seconds = SecondsSince(start);
     *paints = control.paints;
-    return Seconds(start, end) / steps;
+    return seconds / steps;
 }
 
 // Average seconds per caption change: the same text again, or a new one each time.
@@ -37,14 +30,12 @@ double TimeCaptions(bool sameText) {
     TestableProgress control;
     ProgressWindow window(control);
     char text[32];
-    LARGE_INTEGER start, end;
-    ::QueryPerformanceCounter(&start);
+    const LONGLONG start = StopwatchNow();
     for (int i = 0; i < 4096; ++i) {
         std::snprintf(text, sizeof text, "Program Flash %d%%", sameText ? 50 : i);
         control.SetWindowText(text);
     }
-    ::QueryPerformanceCounter(&end);
-    return Seconds(start, end) / 4096;
+    return SecondsSince(start) / 4096;
 }
 
 } // namespace

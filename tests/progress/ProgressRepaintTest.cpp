@@ -8,19 +8,31 @@
 
 namespace {
 
+struct StepRun {
+    int paints;
+    int position;
+};
+
+// 4096 steps over a range of 4096 on a bar laid out by `options`: its paints and where
+// the position ends (read while the window still exists).
+StepRun Run4096Steps(TestableProgress& control, const ProgressWindowOptions& options) {
+    ProgressWindow window(control, options);
+    control.SendMessage(PBM_SETRANGE32, 0, 4096);
+    control.paints = 0;
+    for (int i = 0; i < 4096; ++i)
+        control.StepIt();
+    return StepRun{control.paints, control.GetPos()};
+}
+
 TEST(ProgressRepaint, ManySmallStepsPaintAtMostOncePerPixel) {
     for (const int width : {200, 37, 1}) {
         TestableProgress control;
         ProgressWindowOptions options;
         options.clientWidth = width;
-        ProgressWindow window(control, options);
-        control.SendMessage(PBM_SETRANGE32, 0, 4096);
-        control.paints = 0;
-        for (int i = 0; i < 4096; ++i)
-            control.StepIt();
-        EXPECT_LE(control.paints, width + 1) << width;
-        EXPECT_GE(control.paints, width) << width << ": every pixel of progress is shown";
-        EXPECT_EQ(control.GetPos(), 4096);
+        const StepRun run = Run4096Steps(control, options);
+        EXPECT_LE(run.paints, width + 1) << width;
+        EXPECT_GE(run.paints, width) << width << ": every pixel of progress is shown";
+        EXPECT_EQ(run.position, 4096);
     }
 }
 
@@ -62,13 +74,9 @@ TEST(ProgressRepaint, AnUprightBarCountsPixelsOfItsHeight) {
     options.clientWidth = 20;
     options.clientHeight = 50;
     options.extraStyle = PBS_VERTICAL;
-    ProgressWindow window(control, options);
-    control.SendMessage(PBM_SETRANGE32, 0, 4096);
-    control.paints = 0;
-    for (int i = 0; i < 4096; ++i)
-        control.StepIt();
-    EXPECT_LE(control.paints, 51);
-    EXPECT_GE(control.paints, 50);
+    const StepRun run = Run4096Steps(control, options);
+    EXPECT_LE(run.paints, 51);
+    EXPECT_GE(run.paints, 50);
 }
 
 } // namespace
