@@ -1,28 +1,126 @@
 // Port and delay settings: the section TAMBERLO of the settings file, applied at
 // start and at the start of every device operation, written when the user changes
-// a value, and the first-run notice while no port has been chosen.
+// a value, and the first-run notice while no port has been chosen. A port card at an
+// address of its own is set by hand with the keys LPT1 BASE, LPT2 BASE, LPT3 BASE.
 #include "app/tamberloDlg.h"
 
 #include "framework/WinApp.h"
+
+#include <cstdio>
 
 namespace {
 const char kSection[] = "TAMBERLO";
 const char kLptPortKey[] = "LPT PORT";
 const char kDelayBitKey[] = "DELAY BIT";
 const char kDelayByteKey[] = "DELAY BYTE";
+
+// The highest base whose three registers (base, base + 1, base + 2) lie in the
+// 16-bit I/O space.
+constexpr unsigned long kHighestBase = 0xFFFD;
+
+void BaseKey(UINT port, char (&key)[16]) {
+    std::snprintf(key, sizeof key, "LPT%u BASE", port);
+}
+
+// "0xD010" (hex after 0x or 0X) or "53264" (decimal); FALSE for anything else, for 0
+// and for a base whose registers would leave the I/O space.
+BOOL ParsePortBase(const char* text, WORD* base) {
+    unsigned long value = 0;
+    unsigned radix = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        radix = 16;
+        text += 2;
+    }
+    if (*text == '\0')
+        return FALSE;
+    for (; *text != '\0'; ++text) {
+        unsigned digit = 0;
+        if (*text >= '0' && *text <= '9')
+            digit = static_cast<unsigned>(*text - '0');
+        else if (radix == 16 && *text >= 'a' && *text <= 'f')
+            digit = static_cast<unsigned>(*text - 'a' + 10);
+        else if (radix == 16 && *text >= 'A' && *text <= 'F')
+            digit = static_cast<unsigned>(*text - 'A' + 10);
+        else
+            return FALSE;
+        value = value * radix + digit;
+        if (value > kHighestBase)
+            return FALSE; // also keeps the sum from growing past any bound
+    }
+    if (value == 0)
+        return FALSE;
+    *base = static_cast<WORD>(value);
+    return TRUE;
+}
+
+// Where the platform keeps the settings file: the Windows directory.
+void SettingsFilePath(char (&path)[MAX_PATH + 32]) {
+    char folder[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(folder, MAX_PATH);
+    std::snprintf(path, sizeof path, "%s\\%s", folder, AfxGetApp()->m_pszProfileName);
+}
 } // namespace
 
 int CTamberloDlg::SelectLptPort() {
     const UINT port = AfxGetApp()->GetProfileInt(kSection, kLptPortKey, 0);
+    m_portSetting = {PortSetting::kNoneChosen, static_cast<int>(port), ""};
     if (port == 0)
         m_lptDlg.DoModal();
     CButton* const radios[] = {&m_btnLpt1, &m_btnLpt2, &m_btnLpt3};
     if (port >= 1 && port <= 3) {
-        m_port.SetPort(static_cast<int>(port));
+        char key[16];
+        BaseKey(port, key);
+        char text[sizeof m_portSetting.base] = "";
+        WORD base = 0;
+        if (!AfxGetApp()->GetProfileText(kSection, key, text, sizeof text)) {
+            m_port.SetPort(static_cast<int>(port));
+            m_portSetting.kind = PortSetting::kUsable;
+        } else if (ParsePortBase(text, &base)) {
+            m_port.SetBase(base);
+            m_portSetting.kind = PortSetting::kUsable;
+        } else {
+            m_port.SetBase(0); // no access may reach an address the user did not mean
+            m_portSetting.kind = PortSetting::kBadBase;
+            std::snprintf(m_portSetting.base, sizeof m_portSetting.base, "%s", text);
+        }
         radios[port - 1]->SetCheck(1);
+    } else if (port != 0) {
+        m_portSetting.kind = PortSetting::kNotAPort;
     }
     UpdateData(FALSE);
     return 1;
+}
+
+BOOL CTamberloDlg::PortSettingUsable() {
+    char file[MAX_PATH + 32];
+    char text[MAX_PATH + 512];
+    switch (m_portSetting.kind) {
+    case PortSetting::kUsable:
+        return TRUE;
+    case PortSetting::kNoneChosen:
+        return FALSE; // the first-run notice has asked for a port
+    case PortSetting::kNotAPort:
+        SettingsFilePath(file);
+        std::snprintf(text, sizeof text,
+                      "The settings file %s holds LPT PORT=%d, which is not a printer port "
+                      "of this program.\nPlease choose Lpt1, Lpt2 or Lpt3.",
+                      file, m_portSetting.port);
+        break;
+    case PortSetting::kBadBase: {
+        char key[16];
+        BaseKey(static_cast<UINT>(m_portSetting.port), key);
+        SettingsFilePath(file);
+        std::snprintf(text, sizeof text,
+                      "The settings file %s holds %s=%s, which is not a usable printer-port "
+                      "address.\nWrite the port's I/O address in hex with 0x (for example "
+                      "0xD010) or in decimal, from 1 to 0xFFFD, or delete the line to use "
+                      "the standard address of Lpt%d.",
+                      file, key, m_portSetting.base, m_portSetting.port);
+        break;
+    }
+    }
+    MessageBox(text);
+    return FALSE;
 }
 
 void CTamberloDlg::LoadDelaySettings() {

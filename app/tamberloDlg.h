@@ -11,6 +11,7 @@
 #include "framework/Dialog.h"
 #include "image/HexParser.h"
 #include "link/ParallelPort.h"
+#include "link/PortIo.h"
 #include "progress/TextProgressCtrl.h"
 #include "res/resource.h"
 
@@ -50,13 +51,20 @@ private:
     // The start every device operation shares; FALSE when the operation must end.
     BOOL OpenTarget();
     // The operations' work once the target answered; Auto runs them one by one.
-    void EraseOpenedTarget();
+    BOOL EraseOpenedTarget();
     int BlankCheckOpenedTarget();
-    void ProgramOpenedTarget();
+    BOOL ProgramOpenedTarget();
     int VerifyOpenedTarget();
     // Lock1Bit and Lock2Bit: the same steps with their own instruction and texts.
     void WriteLockBits(const unsigned char* instruction, const char* startText,
                        const char* doneText);
+    // Tells the user why the port could not be reached (link/SerialLink.cpp).
+    void ReportPortProblem(PortProblem problem);
+    // TRUE while the port has been reachable throughout the operation; otherwise
+    // releases the target, tells the user and gives FALSE.
+    BOOL PortHeld();
+    // FALSE, after its message, when the stored port choice cannot be used.
+    BOOL PortSettingUsable();
 
 public:
     // Flash image loading (image/HexLoader.cpp).
@@ -87,6 +95,14 @@ public:
     std::uint32_t m_fileLength;
     std::uint32_t m_imageEnd;
     HICON m_hIcon;
+
+    // The port choice as SelectLptPort last read it from the settings file.
+    struct PortSetting {
+        enum Kind { kNoneChosen, kUsable, kNotAPort, kBadBase } kind;
+        int port;      // LPT PORT
+        char base[32]; // the text of a bad LPTn BASE
+    };
+    PortSetting m_portSetting = {PortSetting::kNoneChosen, 0, ""};
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -73,6 +73,18 @@ BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
     return ::WritePrivateProfileStringA(section, entry, text, m_pszProfileName);
 }
 
+BOOL CWinApp::GetProfileText(LPCSTR section, LPCSTR entry, LPSTR buffer, DWORD size) {
+    if (size == 0)
+        return FALSE;
+    // No text of a file can hold this default: it tells an absent entry from an empty one.
+    const char absent[] = "\n";
+    ::GetPrivateProfileStringA(section, entry, absent, buffer, size, m_pszProfileName);
+    if (::lstrcmpA(buffer, absent) != 0)
+        return TRUE;
+    buffer[0] = '\0';
+    return FALSE;
+}
+
 void CWinApp::OnHelp() {
     if (::GetFileAttributesA(m_pszHelpFilePath) == INVALID_FILE_ATTRIBUTES)
         return;

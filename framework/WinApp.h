@@ -24,6 +24,9 @@ public:
     // Settings in the private profile file m_pszProfileName, passed without a directory.
     UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
     BOOL WriteProfileInt(LPCSTR section, LPCSTR entry, int value);
+    // The entry's text into `buffer` (at most size - 1 characters); FALSE when the entry
+    // is absent, with an empty text.
+    BOOL GetProfileText(LPCSTR section, LPCSTR entry, LPSTR buffer, DWORD size);
 
     // Three-dimensional controls are the platform's own look since Windows 95: nothing to do.
     BOOL Enable3dControlsStatic() { return TRUE; }

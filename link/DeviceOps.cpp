@@ -1,7 +1,8 @@
 // The device operations behind the buttons: chip erase, blank check, program and
 // verify of the flash, Auto (all four in turn) and the lock bits. Each starts with
 // OpenTarget: choose the port, check the delays and the port, and take the chip
-// into serial programming mode.
+// into serial programming mode. No operation claims success once the port went out
+// of reach (a refused access, a port driver that stopped): PortHeld is asked first.
 #include "app/tamberloDlg.h"
 
 #include "framework/DataExchange.h"
@@ -31,14 +32,13 @@ constexpr unsigned char kReadHigh = 0x28;
 constexpr unsigned char kWriteLow = 0x40;
 constexpr unsigned char kWriteHigh = 0x48;
 const unsigned char kChipErase[4] = {0xAC, 0x80, 0x00, 0x00};
-const unsigned char kWriteLockBit1[4] = {0xAC, 0xE4, 0x00, 0x00};
-const unsigned char kWriteLockBits1And2[4] = {0xAC, 0xE0, 0x00, 0x00};
+// Write Lock Bits in the AT90S8535's form 1010 1100 1111 1ii1: bit 1 = 0 programs lock
+// bit 1, bit 2 = 0 lock bit 2. (The older AT90S form 111x x21x with bits 4, 3, 0 at 0
+// is not understood by the 8535; these two bytes suit both forms.)
+const unsigned char kWriteLockBit1[4] = {0xAC, 0xFD, 0x00, 0x00};
+const unsigned char kWriteLockBits1And2[4] = {0xAC, 0xF9, 0x00, 0x00};
 
 const char kNoImage[] = "Please open a Hex File before writing memory.";
-const char kPortRefused[] =
-    "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Grant port access "
-    "(for example with a port I/O driver) before you use this program.";
 
 unsigned char FlashInstruction(CTamberloDlg& dlg, unsigned char code, std::uint32_t word,
                                unsigned char data) {
@@ -91,16 +91,18 @@ BOOL DelaysInRange(CWnd* dialog, UINT delayBit, UINT delayByte) {
 
 BOOL CTamberloDlg::OpenTarget() {
     SelectLptPort();
-    if (!m_port.HasPort())
-        return FALSE; // the first-run notice has told the user to choose one
+    if (!PortSettingUsable() || !m_port.HasPort())
+        return FALSE;
     if (!DelaysInRange(this, m_delayBit, m_delayByte))
         return FALSE;
-    ResetPortAccessRefused();
-    EnterProgramming();
-    if (PortAccessRefused()) {
-        MessageBox(kPortRefused);
+    const PortProblem problem = BeginPortAccess();
+    if (problem != PortProblem::None) {
+        ReportPortProblem(problem); // nothing has touched the port
         return FALSE;
     }
+    EnterProgramming();
+    if (!PortHeld())
+        return FALSE;
     return ProgrammingEnable() ? TRUE : FALSE;
 }
 
@@ -109,16 +111,19 @@ void CTamberloDlg::OnErase() {
         EraseOpenedTarget();
 }
 
-void CTamberloDlg::EraseOpenedTarget() {
+BOOL CTamberloDlg::EraseOpenedTarget() {
     m_progress.SetWindowText("Erase");
     m_progress.SetRange(0, 1);
     m_progress.SetStep(1);
     m_progress.SetPos(0);
     SendInstruction(*this, kChipErase);
+    if (!PortHeld())
+        return FALSE;
     m_progress.StepIt();
     m_progress.SetWindowText("Erase Ok");
     AfxSleep(m_delayByte * kEraseMsPerDelayByte);
     ReleaseTarget();
+    return TRUE;
 }
 
 int CTamberloDlg::OnBlank() {
@@ -135,6 +140,8 @@ int CTamberloDlg::BlankCheckOpenedTarget() {
     for (std::uint32_t word = 0; word < kFlashWords; ++word) {
         if (ReadFlash(*this, kReadLow, word) != kErased ||
             ReadFlash(*this, kReadHigh, word) != kErased) {
+            if (!PortHeld())
+                return 0;
             MessageBox("Not Blank");
             ReleaseTarget();
             return 0;
@@ -142,6 +149,8 @@ int CTamberloDlg::BlankCheckOpenedTarget() {
         ShowPercent(m_progress, "Blank Check", static_cast<int>(word / kBlankPercentDivisor));
         m_progress.StepIt();
     }
+    if (!PortHeld())
+        return 0;
     ReleaseTarget();
     m_progress.SetWindowText("Blank Ok");
     return 1;
@@ -156,14 +165,17 @@ void CTamberloDlg::OnProgram() {
         ProgramOpenedTarget();
 }
 
-void CTamberloDlg::ProgramOpenedTarget() {
+BOOL CTamberloDlg::ProgramOpenedTarget() {
     ProgramFlash();
+    if (!PortHeld())
+        return FALSE;
     ReleaseTarget();
     m_progress.SetWindowText("Program Flash Ok");
+    return TRUE;
 }
 
 // Writes whole words from byte 0 through the end index, so an even end index also
-// writes the byte after it.
+// writes the byte after it. Stops early, with 0, once the port is out of reach.
 int CTamberloDlg::ProgramFlash() {
     m_progress.SetWindowText("Program Flash");
     m_progress.SetPos(0);
@@ -174,6 +186,8 @@ int CTamberloDlg::ProgramFlash() {
     std::uint32_t word = 0;
     std::uint32_t i = 0;
     while (i < m_imageEnd + 1) {
+        if (PortAccessProblem() != PortProblem::None)
+            return 0;
         FlashInstruction(*this, kWriteLow, word, m_image[i]);
         AfxSleep(writeMs);
         ShowPercent(m_progress, "Program Flash", Percent(i, divisor));
@@ -211,6 +225,8 @@ int CTamberloDlg::VerifyOpenedTarget() {
         const unsigned char instructions[2] = {kReadLow, kReadHigh};
         for (unsigned char instruction : instructions) {
             if (ReadFlash(*this, instruction, word) != m_image[i]) {
+                if (!PortHeld())
+                    return 0;
                 MessageBox("Verify Error");
                 ReleaseTarget();
                 return 0;
@@ -221,13 +237,15 @@ int CTamberloDlg::VerifyOpenedTarget() {
         }
         ++word;
     }
+    if (!PortHeld())
+        return 0;
     ReleaseTarget();
     m_progress.SetWindowText("Verfify Ok");
     return 1;
 }
 
 // Every step opens the target afresh; the first opening that fails has shown its one
-// message, and Auto ends there.
+// message, and Auto ends there, as it does when the port goes out of reach in a step.
 void CTamberloDlg::OnAuto() {
     if (m_imageEnd == 0) {
         MessageBox(kNoImage);
@@ -235,14 +253,12 @@ void CTamberloDlg::OnAuto() {
     }
     if (!OpenTarget())
         return;
-    if (!OpenTarget())
+    if (!OpenTarget() || !EraseOpenedTarget())
         return;
-    EraseOpenedTarget();
     if (!OpenTarget() || !BlankCheckOpenedTarget())
         return;
-    if (!OpenTarget())
+    if (!OpenTarget() || !ProgramOpenedTarget())
         return;
-    ProgramOpenedTarget();
     if (!OpenTarget())
         return;
     VerifyOpenedTarget();
@@ -283,6 +299,8 @@ void CTamberloDlg::WriteLockBits(const unsigned char* instruction, const char* s
         return;
     SendInstruction(*this, instruction);
     AfxSleep(m_delayByte * kLockMsPerDelayByte);
+    if (!PortHeld())
+        return;
     ReleaseTarget();
     m_progress.StepIt();
     m_progress.SetWindowText(doneText);

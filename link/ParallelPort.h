@@ -13,14 +13,16 @@ public:
 
     // Port 1, 2 or 3 selects 0x378, 0x278 or 0x3BC; any other number keeps the base.
     void SetPort(int port);
+    // A port at an address of its own (a PCI or PCIe card); 0 forgets the port.
+    void SetBase(WORD base) { m_wBase = base; }
     // FALSE until a port has been selected: no register may be touched then.
     BOOL HasPort() const { return m_wBase != 0; }
     WORD GetBase() const { return m_wBase; }
 
     // Each makes exactly one access to the port at `base` (data), base+1 (status) or
     // base+2 (control); only the low 8 bits of a value reach the port, reads give 0..255.
-    // Base 0 (no port) and a port Windows refused to this program are never touched:
-    // writes do nothing and reads give the levels of an absent port.
+    // Base 0 (no port) is never touched: writes do nothing and reads give the levels
+    // of an absent port.
     void OutData(WORD base, int value);
     int InData(WORD base);
     void OutControl(WORD base, int value);

@@ -26,9 +26,21 @@ constexpr unsigned char kEcho = 0x53;
 
 std::uint64_t g_bitDelayDecrements = 0;
 
-// No port chosen, or Windows refused the port: the link leaves the port alone.
+const char kPortRefused[] =
+    "The printer port could not be accessed.\n"
+    "Windows did not allow this program to use the printer port. Put inpout32.dll from "
+    "InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
+    "can install its port driver (see the README).";
+const char kDriverNotRunning[] =
+    "The printer port driver is not running.\n"
+    "inpout32.dll is there, but its port driver is not installed or has stopped. On Windows, "
+    "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
+    "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
+    "which starts the port helper.";
+
+// No port chosen: the link leaves the port alone.
 bool CanDrive(const CParallelPort& port) {
-    return port.HasPort() && !PortAccessRefused();
+    return port.HasPort();
 }
 
 } // namespace
@@ -107,8 +119,8 @@ void CTamberloDlg::EnterProgramming() {
     // Programming Enable may be sent.
     const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
     SckLow();
-    if (!CanDrive(m_port))
-        return; // the first access showed that Windows refuses the port: no waiting
+    if (PortAccessProblem() != PortProblem::None)
+        return; // the first accesses showed that the port cannot be reached: no waiting
     AfxSleep(stepMs);
     SckResetLow();
     AfxSleep(stepMs);
@@ -129,9 +141,27 @@ int CTamberloDlg::ProgrammingEnable() {
         return 0;
     unsigned char answer[4] = {};
     Exchange(kProgrammingEnable, answer);
-    if (answer[kEchoIndex] == kEcho)
+    const PortProblem problem = PortAccessProblem();
+    if (answer[kEchoIndex] == kEcho && problem == PortProblem::None)
         return 1;
     ReleaseTarget();
-    MessageBox("Error! Please check your CPU, power supply and printer port.");
+    // An echo that did not come because the port itself was out of reach is told as such.
+    if (problem != PortProblem::None)
+        ReportPortProblem(problem);
+    else
+        MessageBox("Error! Please check your CPU, power supply and printer port.");
     return 0;
+}
+
+void CTamberloDlg::ReportPortProblem(PortProblem problem) {
+    MessageBox(problem == PortProblem::Refused ? kPortRefused : kDriverNotRunning);
+}
+
+BOOL CTamberloDlg::PortHeld() {
+    const PortProblem problem = PortAccessProblem();
+    if (problem == PortProblem::None)
+        return TRUE;
+    ReleaseTarget();
+    ReportPortProblem(problem);
+    return FALSE;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program on the simulated board and starts it
-# under Wine on your display.
+# Installs what is missing, builds the program and the simulated board's port driver,
+# and starts the program under Wine on your display, on the simulated board.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -9,9 +9,9 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "     run this from a desktop session, or start one with: Xvfb :1 & DISPLAY=:1 $0" >&2
   exit 1
 fi
-cmake --preset sim >/dev/null
-cmake --build --preset sim -j "$(nproc)" --target tamberlo
-export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-cd build/sim
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target tamberlo tamberlo_inpout32_sim
+. scripts/wine-prefix.sh
+# tamberlo.exe finds the simulated inpout32.dll beside it; the chip file is kept here.
+cd build/windows
 exec wine tamberlo.exe

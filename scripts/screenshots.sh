@@ -4,10 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-cmake --preset sim >/dev/null
-cmake --build --preset sim -j "$(nproc)" --target tamberlo screenshot_driver
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target tamberlo tamberlo_inpout32_sim screenshot_driver
 
-export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
 display=:$((100 + RANDOM % 100))
 Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
@@ -15,11 +14,11 @@ xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY=$display
 sleep 1
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+. scripts/wine-prefix.sh
 
 srec_cat -generate 0 0x2000 -repeat-string 'tamberlo AT90S8535 ' -o "$work/full.hex" -intel
 mkdir -p docs/screenshots
-wine build/sim/tests/e2e/screenshot_driver.exe "Z:${work//\//\\}" "Z:${work//\//\\}\\full.hex" &
+wine build/windows/tests/e2e/screenshot_driver.exe "Z:${work//\//\\}" "Z:${work//\//\\}\\full.hex" &
 driver=$!
 for shot in during after; do
   for _ in $(seq 1200); do [ -e "$work/$shot.ready" ] && break; sleep 0.1; done

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#   native  the simulated board and the HEX parser core on the host, with sanitizers,
-#           the fuzzer and the checks against avrdude and the AVR toolchain;
-#   sim     the Windows program on the simulated board, its tests under Wine;
-#   hw      the Windows program for a real printer port, and its test under Wine.
+#   native   the simulated board, the HEX parser core and the ppdev helper on the host,
+#            with sanitizers, the fuzzer and the checks against avrdude and the AVR
+#            toolchain;
+#   windows  tamberlo.exe, the simulated and the bridge inpout32.dll, and their tests
+#            under Wine (in-process, and the shipped program driven from outside).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 
 jobs=$(nproc)
 export TAMBERLO_WINEPREFIX="$PWD/build/wineprefix"
-export WINEPREFIX="$TAMBERLO_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-for preset in native sim hw; do
+for preset in native windows; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
@@ -36,7 +36,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 # One Wine prefix for the build, made once; the server stays up for the whole run.
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+. scripts/wine-prefix.sh
 # A server may linger from wineboot or an interrupted run; start a fresh persistent one.
 wineserver -k 2>/dev/null || true
 wineserver -p
@@ -46,12 +46,11 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 
 status=0
 ctest --preset native -j "$jobs" -E benchmark || status=1
-ctest --preset sim -E benchmark || status=1
-ctest --preset hw || status=1
+ctest --preset windows -E benchmark || status=1
 
 # The benchmarks print their figures; they fail only when they cannot measure.
 echo "== benchmarks"
-for preset in native sim; do
+for preset in native windows; do
   log=$(mktemp)
   ctest --preset "$preset" -R benchmark --verbose >"$log" 2>&1 || status=1
   sed -n 's/^[0-9]*: //p' "$log" |

@@ -1,5 +1,5 @@
-// Board: routes I/O accesses to the ports, cable lines to the chip, and keeps
-// the chip file in step with the chip's memory.
+// Board: routes I/O accesses to the cable's port, cable lines to the chip, and
+// keeps the chip file in step with the chip's memory.
 #include "sim/Board.h"
 
 #include <stdexcept>
@@ -16,16 +16,21 @@ ChipConfig ChipConfigFrom(const BoardSettings& s) {
     return c;
 }
 
-CableLines LinesOf(const ParallelPort* port) {
-    return port != nullptr ? LinesFromPort(*port) : CableLines{false, false, false};
+std::optional<ParallelPort> CablePortOf(const BoardSettings& s) {
+    const std::uint16_t base = CablePortBase(s);
+    return base != 0 ? std::optional<ParallelPort>(ParallelPort(base)) : std::nullopt;
 }
+
+CableLines LinesOf(const std::optional<ParallelPort>& port) {
+    return port ? LinesFromPort(*port) : CableLines{false, false, false};
+}
+
+// Nothing decodes the address: the bus floats high.
+constexpr std::uint8_t kUndecodedRead = 0xFF;
 } // namespace
 
 Board::Board(const BoardSettings& settings, Clock& clock)
-    : settings_(settings),
-      clock_(clock), ports_{ParallelPort(kLptBases[0]), ParallelPort(kLptBases[1]),
-                            ParallelPort(kLptBases[2])},
-      cablePort_(settings.lpt >= 1 && settings.lpt <= 3 ? &ports_[settings.lpt - 1] : nullptr),
+    : settings_(settings), clock_(clock), cablePort_(CablePortOf(settings)),
       lines_(LinesOf(cablePort_)), chip_(ChipConfigFrom(settings), lines_, clock.NowNs()) {
     if (!settings_.chipFile.empty()) {
         std::string error;
@@ -41,7 +46,7 @@ Board::Board(const BoardSettings& settings, Clock& clock)
         }
         Trace(clock_.NowNs());
     }
-    if (cablePort_ != nullptr) {
+    if (cablePort_) {
         PresentMiso(*cablePort_, MisoLevel());
     }
 }
@@ -60,35 +65,21 @@ std::unique_ptr<Board> Board::Create(const BoardSettings& settings, Clock& clock
     }
 }
 
-ParallelPort* Board::PortAt(std::uint16_t address) {
-    for (ParallelPort& p : ports_) {
-        if (p.Decodes(address)) {
-            return &p;
-        }
-    }
-    return nullptr;
-}
-
 std::uint8_t Board::In(std::uint16_t address) {
     clock_.PortAccessed();
-    const ParallelPort* port = PortAt(address);
-    if (port == nullptr) {
-        return 0xFF; // nothing decodes this address: the ISA bus floats high
+    if (!cablePort_ || !cablePort_->Decodes(address)) {
+        return kUndecodedRead;
     }
-    return port->Read(static_cast<PortRegister>(address - port->base()));
+    return cablePort_->Read(static_cast<PortRegister>(address - cablePort_->base()));
 }
 
 void Board::Out(std::uint16_t address, std::uint8_t value) {
     clock_.PortAccessed();
-    ParallelPort* port = PortAt(address);
-    if (port == nullptr) {
+    if (!cablePort_ || !cablePort_->Decodes(address)) {
         return;
     }
-    port->Write(static_cast<PortRegister>(address - port->base()), value);
-    if (port != cablePort_) {
-        return;
-    }
-    const CableLines lines = LinesFromPort(*port);
+    cablePort_->Write(static_cast<PortRegister>(address - cablePort_->base()), value);
+    const CableLines lines = LinesFromPort(*cablePort_);
     if (lines != lines_) {
         LinesChanged(lines, clock_.NowNs());
     }

@@ -1,10 +1,11 @@
-// The simulated board: three printer ports in the PC's I/O space, the cable on
-// one of them, and the AT90S8535 with its chip file and optional line trace.
+// The simulated board: the printer port that carries the cable, the cable, and
+// the AT90S8535 with its chip file and optional line trace. Every other address
+// of the PC's I/O space reads 0xFF and ignores writes.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "sim/BoardSettings.h"
@@ -47,7 +48,6 @@ public:
     const std::string& lastError() const { return lastError_; }
 
 private:
-    ParallelPort* PortAt(std::uint16_t address);
     void LinesChanged(const CableLines& lines, std::uint64_t nowNs);
     bool MisoLevel() const;
     void ReloadIfChangedOnDisk();
@@ -56,8 +56,7 @@ private:
 
     BoardSettings settings_;
     Clock& clock_;
-    std::array<ParallelPort, 3> ports_;
-    ParallelPort* cablePort_ = nullptr;
+    std::optional<ParallelPort> cablePort_; // empty: no cable on any port
     CableLines lines_;
     Chip chip_;
     bool persist_ = false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "sim/ChipMemory.h"
+#include "sim/ParallelPort.h"
 
 namespace sim {
 
@@ -29,6 +30,33 @@ std::string Quoted(const std::string& text) {
 }
 
 } // namespace
+
+std::uint16_t CablePortBase(const BoardSettings& settings) {
+    if (settings.cableBase != 0) {
+        return settings.cableBase;
+    }
+    return settings.lpt >= 1 && settings.lpt <= 3 ? kLptBases[settings.lpt - 1] : 0;
+}
+
+bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    unsigned long long value = 0;
+    bool ok = !digits.empty() && digits.find_first_not_of(allowed) == std::string::npos;
+    if (ok) {
+        errno = 0;
+        value = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+        ok = errno == 0 && value >= kMinPortBase && value <= kMaxPortBase;
+    }
+    if (!ok) {
+        *error = "port base " + Quoted(text) +
+                 " is not an I/O address from 0x1 to 0xFFFD (hex with 0x, or decimal)";
+        return false;
+    }
+    *base = static_cast<std::uint16_t>(value);
+    return true;
+}
 
 bool ParseLpt(const std::string& text, int* lpt, std::string* error) {
     unsigned long long v = 0;
@@ -70,12 +98,15 @@ bool ParseFault(const std::string& text, BoardSettings* settings, std::string* e
         settings->fault = BoardFault::NoChip;
     } else if (text == "nopower") {
         settings->fault = BoardFault::NoPower;
+    } else if (text == "nodriver") {
+        settings->fault = BoardFault::NoDriver;
     } else if (text.compare(0, stopPrefix.size(), stopPrefix) == 0 &&
                ParseUnsigned(text.substr(stopPrefix.size()), 0xFFFFFFFFull, &n) && n > 0) {
         settings->fault = BoardFault::StopAnswering;
         settings->stopAfterInstructions = static_cast<unsigned long>(n);
     } else {
-        *error = "fault " + Quoted(text) + " is not none, nochip, nopower or stop:N (N > 0)";
+        *error = "fault " + Quoted(text) +
+                 " is not none, nochip, nopower, nodriver or stop:N (N > 0)";
         return false;
     }
     return true;
@@ -126,6 +157,9 @@ bool SettingsFromEnvironment(BoardSettings* settings, std::string* error) {
     const char* failed = nullptr;
     if (ok && get("TAMBERLO_SIM_LPT", &v) && !(ok = ParseLpt(v, &s.lpt, &why))) {
         failed = "TAMBERLO_SIM_LPT";
+    }
+    if (ok && get("TAMBERLO_SIM_BASE", &v) && !(ok = ParsePortBase(v, &s.cableBase, &why))) {
+        failed = "TAMBERLO_SIM_BASE";
     }
     if (ok && get("TAMBERLO_SIM_VOLTS", &v) && !(ok = ParseVolts(v, &s.supplyVolts, &why))) {
         failed = "TAMBERLO_SIM_VOLTS";

@@ -12,7 +12,8 @@ enum class BoardFault : std::uint8_t {
     None,
     NoChip,       // nothing on the cable: MISO floats high
     NoPower,      // chip unpowered: MISO held low
-    StopAnswering // chip stops after stopAfterInstructions instructions (MISO high)
+    StopAnswering, // chip stops after stopAfterInstructions instructions (MISO high)
+    NoDriver       // the port driver is not installed: the driver DLL opens nothing
 };
 
 // Chip file used by the simulated program when TAMBERLO_SIM_CHIP_FILE is unset.
@@ -21,6 +22,7 @@ constexpr const char* kDefaultChipFile = "tamberlo-chip.bin";
 struct BoardSettings {
     std::string chipFile; // empty = memory only
     int lpt = 1;          // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
+    std::uint16_t cableBase = 0; // cable port's base address; 0 = the base of `lpt`
     double supplyVolts = 5.0;
     std::uint32_t chipClockHz = 4'000'000;
     BoardFault fault = BoardFault::None;
@@ -29,8 +31,18 @@ struct BoardSettings {
     std::string vcdFile;                              // empty = no trace
 };
 
+// Bases TAMBERLO_SIM_BASE accepts: the port's three registers must lie inside
+// the 16-bit I/O space; 0 stands for "the base of the LPT number".
+constexpr std::uint16_t kMinPortBase = 0x0001;
+constexpr std::uint16_t kMaxPortBase = 0xFFFD;
+
+// Base address of the port that carries the cable; 0 when there is no cable.
+std::uint16_t CablePortBase(const BoardSettings& settings);
+
 // Parsers for the individual values; each returns false with a message.
 bool ParseLpt(const std::string& text, int* lpt, std::string* error);
+// Hex with 0x, or decimal, from kMinPortBase to kMaxPortBase.
+bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error);
 bool ParseVolts(const std::string& text, double* volts, std::string* error);
 bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error);
 bool ParseFault(const std::string& text, BoardSettings* settings, std::string* error);

@@ -14,9 +14,11 @@ constexpr unsigned kEepromEraseShareDivisor = 2;
 } // namespace
 
 Chip::Chip(const ChipConfig& config, const CableLines& initialLines, std::uint64_t nowNs)
-    : config_(config), minSckPhaseNs_(std::uint64_t{kMinSckPhase_cycles} * 1'000'000'000u /
+    : config_(config), minSckPhaseNs_(std::uint64_t{kMinSckPhase_cycles} * kNsPerSecond /
                                       (config.clockHz == 0 ? 1u : config.clockHz)),
-      pins_(initialLines), lastSckEdgeNs_(nowNs) {}
+      mosiSetupNs_(CyclesToNs(kMosiSetup_cycles, config.clockHz)),
+      mosiHoldNs_(CyclesToNs(kMosiHold_cycles, config.clockHz)), pins_(initialLines),
+      lastSckEdgeNs_(nowNs), mosiChangeNs_(nowNs), mosiSettled_(initialLines.mosi) {}
 
 bool Chip::Miso() const {
     if (stopped_ || pins_.reset) {
@@ -35,11 +37,15 @@ void Chip::SetPins(const CableLines& lines, std::uint64_t nowNs) {
             OnResetFall(nowNs);
         }
     }
+    // A MOSI change that comes with an SCK edge is too late for its setup time.
+    if (lines.mosi != old.mosi) {
+        OnMosiChange(old.mosi, nowNs);
+    }
     if (lines.sck != old.sck) {
         if (lines.reset) {
             sckLowThroughResetPulse_ = false;
         } else if (lines.sck) {
-            OnSckRise(lines.mosi, nowNs);
+            OnSckRise(nowNs);
         } else {
             OnSckFall(nowNs);
         }
@@ -64,7 +70,20 @@ void Chip::OnResetFall(std::uint64_t nowNs) {
     pulseValid_ = false;
 }
 
-void Chip::OnSckRise(bool mosi, std::uint64_t nowNs) {
+void Chip::OnMosiChange(bool oldLevel, std::uint64_t nowNs) {
+    if (nowNs - mosiChangeNs_ >= mosiSetupNs_) {
+        mosiSettled_ = oldLevel;
+    }
+    mosiChangeNs_ = nowNs;
+    // Within the hold time after the rising edge the input latch is still
+    // open: the chip takes the new level.
+    if (pulseValid_ && nowNs - sckRiseNs_ < mosiHoldNs_) {
+        sampledMosi_ = pins_.mosi;
+        holdViolated_ = true;
+    }
+}
+
+void Chip::OnSckRise(std::uint64_t nowNs) {
     pulseValid_ = false;
     if (!armed_ || stopped_) {
         return;
@@ -80,7 +99,12 @@ void Chip::OnSckRise(bool mosi, std::uint64_t nowNs) {
         return;
     }
     pulseValid_ = true;
-    sampledMosi_ = mosi;
+    sckRiseNs_ = nowNs;
+    // MOSI that changed less than the setup time ago has not reached the input
+    // latch yet: the chip still sees the level it had before.
+    setupViolated_ = nowNs - mosiChangeNs_ < mosiSetupNs_;
+    holdViolated_ = false;
+    sampledMosi_ = setupViolated_ ? mosiSettled_ : pins_.mosi;
 }
 
 void Chip::OnSckFall(std::uint64_t nowNs) {
@@ -91,6 +115,11 @@ void Chip::OnSckFall(std::uint64_t nowNs) {
     if (nowNs - lastSckEdgeNs_ <= minSckPhaseNs_) {
         ++counters_.sckPulsesMissed;
         return;
+    }
+    counters_.mosiSetupViolations += setupViolated_ ? 1 : 0;
+    counters_.mosiHoldViolations += holdViolated_ ? 1 : 0;
+    if (bitsInFrame_ == 0) {
+        frameStartNs_ = sckRiseNs_;
     }
     ShiftIn(sampledMosi_, nowNs);
 }
@@ -212,7 +241,9 @@ void Chip::Execute(std::uint32_t word, std::uint64_t nowNs) {
         CountExecuted(); // the answer was latched after the third byte
         return;
     }
-    if (BusyAt(nowNs)) {
+    // The chip ignores an instruction that began while it was still busy,
+    // even if the write has finished by the time the last bit arrives.
+    if (BusyAt(frameStartNs_)) {
         ++counters_.instructionsLost;
         return;
     }

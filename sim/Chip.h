@@ -27,11 +27,13 @@ constexpr std::uint8_t kLockedReadValue = 0x00;
 
 struct ChipCounters {
     std::uint64_t instructionsExecuted = 0;
-    std::uint64_t instructionsLost = 0;    // arrived while a write or erase was running
+    std::uint64_t instructionsLost = 0;    // started while a write, erase or lock was running
     std::uint64_t instructionsUnknown = 0; // 32 bits matching no instruction
     std::uint64_t writesRefusedByLock = 0;
     std::uint64_t sckPulsesMissed = 0;   // a phase too short for the chip's clock
     std::uint64_t sckPulsesTooEarly = 0; // within 20 ms of RESET going low
+    std::uint64_t mosiSetupViolations = 0; // MOSI changed less than t_OVSH before SCK rose
+    std::uint64_t mosiHoldViolations = 0;  // MOSI changed less than t_SHOX after SCK rose
     std::array<std::uint32_t, kFlashBytes> flashReads{};
     std::array<std::uint32_t, kEepromBytes> eepromReads{};
     std::uint64_t flashReadsTotal = 0;
@@ -80,7 +82,8 @@ private:
 
     void OnResetRise();
     void OnResetFall(std::uint64_t nowNs);
-    void OnSckRise(bool mosi, std::uint64_t nowNs);
+    void OnMosiChange(bool oldLevel, std::uint64_t nowNs);
+    void OnSckRise(std::uint64_t nowNs);
     void OnSckFall(std::uint64_t nowNs);
     void ShiftIn(bool bit, std::uint64_t nowNs);
     void ByteReceived(unsigned byteIndex, std::uint64_t nowNs);
@@ -93,6 +96,8 @@ private:
 
     ChipConfig config_;
     std::uint64_t minSckPhaseNs_;
+    std::uint64_t mosiSetupNs_;
+    std::uint64_t mosiHoldNs_;
     ChipMemory memory_;
     ChipCounters counters_;
     Busy busy_;
@@ -107,6 +112,14 @@ private:
     std::uint64_t lastSckEdgeNs_ = 0;
     bool pulseValid_ = false;
     bool sampledMosi_ = false;
+    std::uint64_t sckRiseNs_ = 0;   // rising edge of the pulse being taken
+    bool setupViolated_ = false;    // of that pulse's bit
+    bool holdViolated_ = false;
+    std::uint64_t frameStartNs_ = 0; // first rising edge of the current instruction
+    // MOSI's last change, and the last level that was held for the setup time
+    // before it: what the chip samples when a rising edge follows too soon.
+    std::uint64_t mosiChangeNs_ = 0;
+    bool mosiSettled_ = false;
 
     std::uint32_t shift_ = 0;
     unsigned bitsInFrame_ = 0;

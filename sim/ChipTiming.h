@@ -8,8 +8,22 @@ namespace sim {
 
 // RESET low to the first bit of Programming Enable.
 constexpr std::uint64_t kProgrammingEnableDelay_ns = 20'000'000;
-// SCK high and low phases must each be longer than this many chip clock cycles.
+// Serial programming characteristics, in cycles of the chip clock (t_CLCL).
+// SCK high and low phases must each be longer than this.
 constexpr unsigned kMinSckPhase_cycles = 2;
+// MOSI valid to SCK high (t_OVSH), at least.
+constexpr unsigned kMosiSetup_cycles = 1;
+// SCK high to MOSI invalid (t_SHOX), at least.
+constexpr unsigned kMosiHold_cycles = 2;
+
+constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
+
+// The shortest time, rounded up to whole nanoseconds, that spans `cycles`
+// periods of a clock of `clockHz`.
+constexpr std::uint64_t CyclesToNs(unsigned cycles, std::uint32_t clockHz) {
+    const std::uint64_t hz = clockHz == 0 ? 1 : clockHz;
+    return (std::uint64_t{cycles} * kNsPerSecond + hz - 1) / hz;
+}
 
 // Flash/EEPROM byte write (t_WD_PROG) and chip erase (t_WD_ERASE), at the top
 // and bottom of the supply range.

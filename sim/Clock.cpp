@@ -31,10 +31,15 @@ std::int64_t SteadyNs() {
 }
 } // namespace
 
-SteadyClock::SteadyClock() : startNs_(SteadyNs()) {}
+SteadyClock::SteadyClock(std::uint64_t accessCostNs)
+    : startNs_(SteadyNs()), accessCostNs_(accessCostNs) {}
 
 std::uint64_t SteadyClock::NowNs() {
-    return static_cast<std::uint64_t>(SteadyNs() - startNs_);
+    return static_cast<std::uint64_t>(SteadyNs() - startNs_) + accessNs_;
+}
+
+void SteadyClock::PortAccessed() {
+    accessNs_ += accessCostNs_;
 }
 
 } // namespace sim

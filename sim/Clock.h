@@ -28,13 +28,19 @@ private:
     std::uint64_t accessCostNs_;
 };
 
+// Real time since construction, plus `accessCostNs` for every port access so
+// far: a stand-in for the bus cycle a real port access takes, which a port
+// simulated in memory would otherwise not spend.
 class SteadyClock : public Clock {
 public:
-    SteadyClock();
+    explicit SteadyClock(std::uint64_t accessCostNs = 0);
     std::uint64_t NowNs() override;
+    void PortAccessed() override;
 
 private:
     std::int64_t startNs_;
+    std::uint64_t accessCostNs_;
+    std::uint64_t accessNs_ = 0;
 };
 
 } // namespace sim

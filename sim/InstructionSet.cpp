@@ -24,8 +24,8 @@ const InstructionPattern kInstructionSet[12] = {
     {Op::WriteEeprom, "Write EEPROM", 0xFF000000u, 0xC0000000u, 0x0001FF00u, 0x000000FFu, false},
     // 0101 1000 xxxx xxxx xxxx xxxx oooo oooo
     {Op::ReadLockFuse, "Read Lock and Fuse Bits", 0xFF000000u, 0x58000000u, 0, 0x000000FFu, true},
-    // 1010 1100 111x x21x xxxx xxxx xxxx xxxx
-    {Op::WriteLockBits, "Write Lock Bits", 0xFFE00000u, 0xACE00000u, 0, 0x00060000u, false},
+    // 1010 1100 1111 1ii1 xxxx xxxx xxxx xxxx (bit 2 = LB2, bit 1 = LB1, 0 programs)
+    {Op::WriteLockBits, "Write Lock Bits", 0xFFF90000u, 0xACF90000u, 0, 0x00060000u, false},
     // 0011 0000 xxxx xxxx 0000 00bb oooo oooo
     {Op::ReadSignature, "Read Signature Byte", 0xFF00FC00u, 0x30000000u, 0x00000300u, 0x000000FFu,
      true},

@@ -9,15 +9,18 @@ std::string ProgramPath() {
     return TAMBERLO_EXE_PATH;
 }
 
-ProgramProcess::ProgramProcess(const std::string& arguments) {
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+ProgramProcess::ProgramProcess(const std::string& arguments)
+    : ProgramProcess(ProgramPath(), arguments) {}
+
+ProgramProcess::ProgramProcess(const std::string& path, const std::string& arguments) {
+    std::string commandLine = "\"" + path + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &m_info))
-        throw std::runtime_error("cannot start " + ProgramPath());
+        throw std::runtime_error("cannot start " + path);
     ::WaitForInputIdle(m_info.hProcess, 30000);
 }
 

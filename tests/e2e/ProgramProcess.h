@@ -8,8 +8,10 @@
 
 class ProgramProcess {
 public:
-    // Starts the simulated tamberlo.exe with `arguments`, in the environment of this test.
+    // Starts the shipped tamberlo.exe (with the simulated inpout32.dll beside it) with
+    // `arguments`, in the environment of this test; or the program file at `path`.
     explicit ProgramProcess(const std::string& arguments = "");
+    ProgramProcess(const std::string& path, const std::string& arguments);
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -28,7 +30,7 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
-// The path of the simulated program (the Windows form of the build's path).
+// The path of the shipped program in the build (the Windows form of the path).
 std::string ProgramPath();
 // WM_GETTEXT across processes, waiting at most for the window's thread to answer.
 std::string WindowText(HWND hWnd, DWORD timeoutMs = 60000);

@@ -8,11 +8,19 @@ const int kOpenHex = 1011;
 const int kProgress = 1014;
 } // namespace
 
-Session::Session(const std::string& chipFile, const char* fault, int lpt) {
+Session::Session(const std::string& chipFile, const char* fault, int lpt, const char* base) {
     ::SetEnvironmentVariableA("TAMBERLO_SIM_CHIP_FILE", chipFile.c_str());
     ::SetEnvironmentVariableA("TAMBERLO_SIM_FAULT", fault);
     ::SetEnvironmentVariableA("TAMBERLO_SIM_LPT", std::to_string(lpt).c_str());
+    ::SetEnvironmentVariableA("TAMBERLO_SIM_BASE", base); // null removes it
     program = std::make_unique<ProgramProcess>();
+}
+
+Session::Session(const std::string& path, const std::string& chipFile) {
+    ::SetEnvironmentVariableA("TAMBERLO_SIM_CHIP_FILE", chipFile.c_str());
+    ::SetEnvironmentVariableA("TAMBERLO_SIM_FAULT", "none");
+    ::SetEnvironmentVariableA("TAMBERLO_SIM_BASE", nullptr);
+    program = std::make_unique<ProgramProcess>(path, "");
 }
 
 Session::~Session() {
@@ -37,6 +45,7 @@ std::vector<std::string> Session::AnswerBoxesUntilIdle() {
     for (;;) {
         if (HWND box = program->WaitForMessageBox(0)) {
             texts.push_back(MessageBoxText(box));
+            m_captions.push_back(WindowText(box));
             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
             while (::IsWindow(box))
                 ::Sleep(20);

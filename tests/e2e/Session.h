@@ -1,5 +1,6 @@
-// One run of the simulated program against a board of the caller's own (chip file,
-// fault, port), used as a user uses it: buttons pressed, boxes answered, files opened.
+// One run of the shipped program with the simulated port driver beside it, against a
+// board of the caller's own (chip file, fault, port, base), used as a user uses it:
+// buttons pressed, boxes answered, files opened.
 #pragma once
 #include "tests/e2e/ProgramProcess.h"
 
@@ -9,12 +10,18 @@
 
 class Session {
 public:
-    explicit Session(const std::string& chipFile, const char* fault = "none", int lpt = 1);
+    // `base`: the board's port address (TAMBERLO_SIM_BASE), null for the port of `lpt`.
+    explicit Session(const std::string& chipFile, const char* fault = "none", int lpt = 1,
+                     const char* base = nullptr);
+    // The program file at `path` (a copy of the program, elsewhere or under another name).
+    Session(const std::string& path, const std::string& chipFile);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     HWND Main();
+    // The texts and captions of the message boxes answered so far.
+    const std::vector<std::string>& Captions() const { return m_captions; }
     // Presses a button and waits until the program is idle again, answering each message
     // box it shows on the way with OK; returns the texts of those boxes.
     std::vector<std::string> Press(int id);
@@ -28,4 +35,5 @@ public:
 
 private:
     HWND m_main = nullptr;
+    std::vector<std::string> m_captions;
 };

@@ -1,11 +1,13 @@
-// The hardware build under Wine, which (like Windows NT without a port driver)
-// refuses a program the in/out instructions: the refusal is caught at our own port
-// instructions only, reads give 0xFF, and a device operation tells the user that
-// port access must be granted, while the program keeps running.
+// The program without inpout32.dll under Wine, which (like Windows NT without a port
+// driver) refuses a program the in/out instructions: the refusal is caught at our own
+// port instructions only, reads give 0xFF, and a device operation tells the user how
+// to get port access, while the program keeps running.
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "link/ParallelPort.h"
+#include "link/PortDriver.h"
 #include "link/PortIo.h"
+#include "link/PortIoDirect.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
@@ -33,30 +35,39 @@ namespace {
 
 const char kPortRefused[] =
     "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Grant port access "
-    "(for example with a port I/O driver) before you use this program.";
+    "Windows did not allow this program to use the printer port. Put inpout32.dll from "
+    "InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
+    "can install its port driver (see the README).";
 
-TEST(PortAccess, RefusedReadGivesFFAndIsRecorded) {
-    ResetPortAccessRefused();
-    EXPECT_EQ(PortIn(0x379), 0xFF);
-    EXPECT_TRUE(PortAccessRefused());
-    ResetPortAccessRefused();
-    PortOut(0x378, 0x00);
-    EXPECT_TRUE(PortAccessRefused());
-    ResetPortAccessRefused();
-    EXPECT_FALSE(PortAccessRefused());
+TEST(PortAccess, WithoutInpOut32TheInstructionsAreUsed) {
+    UsePortDriver(nullptr);
+    EXPECT_EQ(BeginPortAccess(), PortProblem::None);
+    EXPECT_EQ(CurrentPortRoute(), PortRoute::Direct);
 }
 
-TEST(PortAccess, RegistersReadAsAnAbsentPortOnceRefused) {
-    ResetPortAccessRefused();
+TEST(PortAccess, RefusedReadGivesFFAndIsRecorded) {
+    ForgetDirectPortRefusal();
+    EXPECT_EQ(DirectPortIn(0x379), 0xFF);
+    EXPECT_TRUE(DirectPortRefused());
+    ForgetDirectPortRefusal();
+    DirectPortOut(0x378, 0x00);
+    EXPECT_TRUE(DirectPortRefused());
+    ForgetDirectPortRefusal();
+    EXPECT_FALSE(DirectPortRefused());
+}
+
+TEST(PortAccess, RegistersReadAsAnAbsentPortWhenRefused) {
+    UsePortDriver(nullptr);
+    BeginPortAccess();
     CParallelPort port;
     port.SetPort(1);
     port.WriteData(0x00);
-    EXPECT_TRUE(PortAccessRefused());
+    EXPECT_EQ(PortAccessProblem(), PortProblem::Refused);
     EXPECT_EQ(port.ReadData(), 0xFF);
     EXPECT_EQ(port.ReadStatus(), 0x7F);
     EXPECT_EQ(port.ReadControl(), 0xF4);
-    ResetPortAccessRefused();
+    EXPECT_EQ(BeginPortAccess(), PortProblem::None) << "each operation starts afresh";
+    EXPECT_EQ(PortAccessProblem(), PortProblem::None);
 }
 
 // A handler behind ours: it sees only what ours leaves alone.
@@ -70,20 +81,21 @@ LONG CALLBACK SkipTestInstruction(PEXCEPTION_POINTERS info) {
 }
 
 TEST(PortAccess, OtherPrivilegedInstructionsAreNotOurs) {
-    PortIn(0x379); // makes sure our handler is installed
-    ResetPortAccessRefused();
+    DirectPortIn(0x379); // makes sure our handler is installed
+    ForgetDirectPortRefusal();
     PVOID handler = ::AddVectoredExceptionHandler(0, SkipTestInstruction);
     g_othersSeen = 0;
     TestPrivilegedInstruction();
     ::RemoveVectoredExceptionHandler(handler);
     EXPECT_EQ(g_othersSeen, 1);
-    EXPECT_FALSE(PortAccessRefused());
+    EXPECT_FALSE(DirectPortRefused());
 }
 
 class RefusedOpsTest : public testing::Test {
 protected:
     void SetUp() override {
         SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
+        UsePortDriver(nullptr);
     }
     SleepRecorder waits;
     MessageBoxCapture boxes;
@@ -108,7 +120,6 @@ TEST_F(RefusedOpsTest, EachOperationExplainsAndTheProgramKeepsRunning) {
         EXPECT_EQ(box.caption, "tamberlo");
         EXPECT_EQ(box.icon, 0u);
     }
-    ResetPortAccessRefused();
 }
 
 } // namespace

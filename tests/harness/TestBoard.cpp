@@ -1,7 +1,7 @@
-// The test board: installed as the simulated printer port while it lives.
+// The test board: installed as the program's printer port while it lives.
 #include "tests/harness/TestBoard.h"
 
-#include "link/SimulatedPort.h"
+#include "tests/harness/TestPort.h"
 
 TestBoard::TestBoard(const sim::BoardSettings& settings)
     : m_board(std::make_unique<sim::Board>(settings, m_clock)), m_waits([this](DWORD ms) {
@@ -9,9 +9,9 @@ TestBoard::TestBoard(const sim::BoardSettings& settings)
           if (m_afterWait)
               m_afterWait(ms);
       }) {
-    SimulatedPort::InstallBoard(m_board.get());
+    TestPort::Install(m_board.get(), &m_clock);
 }
 
 TestBoard::~TestBoard() {
-    SimulatedPort::InstallBoard(nullptr);
+    TestPort::Install(nullptr, nullptr);
 }

@@ -1,6 +1,7 @@
 // A simulated board for one test: it owns a sim::Board on a sim::VirtualClock,
-// installs it as the program's printer port, and records the program's waits,
-// advancing the clock by each wait so the chip sees the time pass.
+// installs it as the program's printer port (through a port driver of the tests'
+// own), and records the program's waits, advancing the clock by each wait and by
+// each busy wait so the chip sees the time pass.
 #pragma once
 #include "sim/Board.h"
 #include "sim/BoardSettings.h"

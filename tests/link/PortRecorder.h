@@ -1,7 +1,7 @@
 // Records every printer-port access the program makes on the simulated port, in
 // order, and optionally answers reads itself (to script register contents).
 #pragma once
-#include "link/SimulatedPort.h"
+#include "tests/harness/TestPort.h"
 
 #include <windows.h>
 
@@ -14,10 +14,10 @@ struct PortAccess {
     BYTE value; // written, or returned to the program
 };
 
-class PortRecorder : public SimulatedPort::PortTap {
+class PortRecorder : public TestPort::PortTap {
 public:
-    PortRecorder() { SimulatedPort::SetTap(this); }
-    ~PortRecorder() override { SimulatedPort::SetTap(nullptr); }
+    PortRecorder() { TestPort::SetTap(this); }
+    ~PortRecorder() override { TestPort::SetTap(nullptr); }
     PortRecorder(const PortRecorder&) = delete;
     PortRecorder& operator=(const PortRecorder&) = delete;
 

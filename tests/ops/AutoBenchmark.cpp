@@ -6,7 +6,7 @@
 #include "app/tamberloDlg.h"
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
-#include "link/SimulatedPort.h"
+#include "tests/harness/TestPort.h"
 #include "sim/Board.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
@@ -93,7 +93,7 @@ TEST(AutoBenchmark, FullImageWithRealWaits) {
     SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
     sim::SteadyClock clock;
     sim::Board board(sim::BoardSettings{}, clock);
-    SimulatedPort::InstallBoard(&board);
+    TestPort::Install(&board, nullptr);
     board.chip().flash().fill(0x00);
     MessageBoxCapture boxes;
     DialogDriver driver;
@@ -121,7 +121,7 @@ TEST(AutoBenchmark, FullImageWithRealWaits) {
         ::SetWindowLongPtrA(progress, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_progressProc));
         g_running = nullptr;
     });
-    SimulatedPort::InstallBoard(nullptr);
+    TestPort::Install(nullptr, nullptr);
 
     const auto& counters = board.chip().counters();
     const std::uint64_t exchanges =

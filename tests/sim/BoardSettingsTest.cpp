@@ -9,8 +9,8 @@
 namespace {
 
 const char* const kVariables[] = {
-    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_VOLTS", "TAMBERLO_SIM_CLOCK_HZ",
-    "TAMBERLO_SIM_FAULT",     "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
+    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_BASE", "TAMBERLO_SIM_VOLTS",
+    "TAMBERLO_SIM_CLOCK_HZ",  "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
 
 class BoardSettingsTest : public ::testing::Test {
 protected:
@@ -29,6 +29,8 @@ TEST_F(BoardSettingsTest, DefaultsWhenNothingIsSet) {
     ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
     EXPECT_EQ(s.chipFile, "tamberlo-chip.bin");
     EXPECT_EQ(s.lpt, 1);
+    EXPECT_EQ(s.cableBase, 0);
+    EXPECT_EQ(sim::CablePortBase(s), 0x378);
     EXPECT_DOUBLE_EQ(s.supplyVolts, 5.0);
     EXPECT_EQ(s.chipClockHz, 4'000'000u);
     EXPECT_EQ(s.fault, sim::BoardFault::None);
@@ -39,6 +41,7 @@ TEST_F(BoardSettingsTest, DefaultsWhenNothingIsSet) {
 TEST_F(BoardSettingsTest, EveryVariableIsRead) {
     setenv("TAMBERLO_SIM_CHIP_FILE", "", 1);
     setenv("TAMBERLO_SIM_LPT", "2", 1);
+    setenv("TAMBERLO_SIM_BASE", "0xD010", 1);
     setenv("TAMBERLO_SIM_VOLTS", "3.3", 1);
     setenv("TAMBERLO_SIM_CLOCK_HZ", "1000000", 1);
     setenv("TAMBERLO_SIM_FAULT", "stop:12", 1);
@@ -49,6 +52,8 @@ TEST_F(BoardSettingsTest, EveryVariableIsRead) {
     ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
     EXPECT_EQ(s.chipFile, "") << "set but empty: memory only";
     EXPECT_EQ(s.lpt, 2);
+    EXPECT_EQ(s.cableBase, 0xD010);
+    EXPECT_EQ(sim::CablePortBase(s), 0xD010) << "the base wins over the LPT number";
     EXPECT_DOUBLE_EQ(s.supplyVolts, 3.3);
     EXPECT_EQ(s.chipClockHz, 1'000'000u);
     EXPECT_EQ(s.fault, sim::BoardFault::StopAnswering);
@@ -62,6 +67,7 @@ TEST_F(BoardSettingsTest, FaultNames) {
         {"none", sim::BoardFault::None},
         {"nochip", sim::BoardFault::NoChip},
         {"nopower", sim::BoardFault::NoPower},
+        {"nodriver", sim::BoardFault::NoDriver},
     };
     for (const auto& c : cases) {
         setenv("TAMBERLO_SIM_FAULT", c.first, 1);
@@ -72,10 +78,29 @@ TEST_F(BoardSettingsTest, FaultNames) {
     }
 }
 
+TEST_F(BoardSettingsTest, PortBaseIsHexWith0xOrDecimal) {
+    const std::pair<const char*, std::uint16_t> cases[] = {
+        {"0x378", 0x378}, {"0XE010", 0xE010}, {"0xfffd", 0xFFFD},
+        {"888", 0x378},   {"0378", 378},      {"1", 0x0001},
+    };
+    for (const auto& c : cases) {
+        setenv("TAMBERLO_SIM_BASE", c.first, 1);
+        sim::BoardSettings s;
+        std::string error;
+        ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << c.first << ": " << error;
+        EXPECT_EQ(s.cableBase, c.second) << c.first;
+    }
+}
+
 TEST_F(BoardSettingsTest, BadValuesAreRefusedNamingTheVariable) {
     const std::pair<const char*, const char*> cases[] = {
         {"TAMBERLO_SIM_LPT", "4"},         {"TAMBERLO_SIM_LPT", "LPT1"},
         {"TAMBERLO_SIM_LPT", ""},          {"TAMBERLO_SIM_LPT", "-1"},
+        {"TAMBERLO_SIM_BASE", "0"},        {"TAMBERLO_SIM_BASE", "0x0"},
+        {"TAMBERLO_SIM_BASE", "0xFFFE"},   {"TAMBERLO_SIM_BASE", "65534"},
+        {"TAMBERLO_SIM_BASE", "0x10378"},  {"TAMBERLO_SIM_BASE", "378h"},
+        {"TAMBERLO_SIM_BASE", "0x"},       {"TAMBERLO_SIM_BASE", " 0x378"},
+        {"TAMBERLO_SIM_BASE", "-888"},     {"TAMBERLO_SIM_BASE", "99999999999999999999999"},
         {"TAMBERLO_SIM_VOLTS", "12"},      {"TAMBERLO_SIM_VOLTS", "5V"},
         {"TAMBERLO_SIM_VOLTS", "2.5"},     {"TAMBERLO_SIM_CLOCK_HZ", "9000000"},
         {"TAMBERLO_SIM_CLOCK_HZ", "4MHz"}, {"TAMBERLO_SIM_CLOCK_HZ", "0"},

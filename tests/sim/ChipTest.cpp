@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "SerialProgrammer.h"
 #include "sim/Board.h"
@@ -180,6 +181,72 @@ TEST_F(ChipTest, InstructionArrivingDuringAWriteIsLost) {
     EXPECT_EQ(programmer->ReadFlash(1), 0xFF) << "the lost write never happened";
 }
 
+TEST_F(ChipTest, InstructionStartedDuringAWriteIsLostEvenIfItEndsAfterIt) {
+    struct Case {
+        std::int64_t firstRiseAfterWriteEndNs;
+        bool lost;
+    };
+    // An instruction takes about 128 us here, so every one of these ends well
+    // after the write cycle.
+    const Case cases[] = {{-100'000, true}, {-1, true}, {0, false}, {1000, false}};
+    for (const auto& c : cases) {
+        Build();
+        programmer->Enter();
+        programmer->WriteFlash(0, 0x11);
+        const std::uint64_t writeEndNs = clock->NowNs() + sim::WriteDelay_ns(5.0);
+        // Transfer's first rising edge comes three port accesses (3 us) in.
+        const std::uint64_t firstRiseNs = writeEndNs + c.firstRiseAfterWriteEndNs;
+        clock->Advance(firstRiseNs - 3000 - clock->NowNs());
+        programmer->WriteFlash(1, 0x22);
+        ASSERT_GT(clock->NowNs(), writeEndNs);
+        EXPECT_EQ(chip().counters().instructionsLost, c.lost ? 1u : 0u)
+            << "first edge at " << c.firstRiseAfterWriteEndNs << " ns from the write's end";
+        clock->AdvanceMs(4);
+        EXPECT_EQ(programmer->ReadFlash(1), c.lost ? 0xFF : 0x22);
+    }
+}
+
+TEST_F(ChipTest, MosiSetupAndHoldAreMeasuredInChipClockCycles) {
+    struct Case {
+        std::uint32_t chipHz;
+        std::uint64_t setupNs;        // MOSI change to SCK rise
+        std::uint64_t nextBitAfterNs; // SCK rise to the next MOSI change (0 = none)
+        std::uint8_t stored;
+        std::uint64_t setupViolations;
+        std::uint64_t holdViolations;
+    };
+    // 0x55 = 0101 0101 after a 0 bit: seven MOSI changes. Too short a setup
+    // and each bit arrives as the one before it (0x2A); a change inside the
+    // hold time and each arrives as the one after it (0xAB, the last bit kept).
+    const Case cases[] = {
+        {100'000, 10'000, 0, 0x55, 0, 0},       {100'000, 9'999, 0, 0x2A, 7, 0},
+        {100'000, 10'000, 20'000, 0x55, 0, 0},  {100'000, 10'000, 19'999, 0xAB, 0, 7},
+        {4'000'000, 250, 0, 0x55, 0, 0},        {4'000'000, 249, 0, 0x2A, 7, 0},
+        {4'000'000, 250, 500, 0x55, 0, 0},      {4'000'000, 250, 499, 0xAB, 0, 7},
+    };
+    constexpr std::uint64_t kPhaseNs = 30'000; // longer than two cycles at 100 kHz
+    for (const auto& c : cases) {
+        sim::BoardSettings settings;
+        settings.chipClockHz = c.chipHz;
+        Build(settings, 0);
+        programmer->SetSettleNs(kPhaseNs);
+        programmer->Enter();
+        ASSERT_TRUE(chip().programmingEnabled()) << c.chipHz;
+        programmer->TransferByte(0x40); // Write Program Memory (low), word 0
+        programmer->TransferByte(0x00);
+        programmer->TransferByte(0x00);
+        programmer->SendByteTimed(0x55, c.setupNs, c.nextBitAfterNs, kPhaseNs);
+        clock->AdvanceMs(5);
+        const std::string what = std::to_string(c.chipHz) + " Hz, setup " +
+                                 std::to_string(c.setupNs) + " ns, next bit after " +
+                                 std::to_string(c.nextBitAfterNs) + " ns";
+        EXPECT_EQ(chip().counters().flashWrites, 1u) << what;
+        EXPECT_EQ(chip().flash()[0], c.stored) << what;
+        EXPECT_EQ(chip().counters().mosiSetupViolations, c.setupViolations) << what;
+        EXPECT_EQ(chip().counters().mosiHoldViolations, c.holdViolations) << what;
+    }
+}
+
 TEST_F(ChipTest, EepromPollsZeroWhileErasingThenFFWhileProgramming) {
     programmer->Enter();
     programmer->WriteEeprom(5, 0x5A);
@@ -227,14 +294,17 @@ TEST_F(ChipTest, WriteAndEraseTimesFollowTheSupplyVoltage) {
 
 TEST_F(ChipTest, LockModesProtectAsTheDatasheetSays) {
     struct Case {
-        std::uint8_t secondByte;
+        std::uint8_t secondByte; // of 0xAC xx 0x00 0x00
+        bool executes;           // matches 1111 1ii1
         std::uint8_t lockFuse;
         bool canWrite;
         bool canRead;
     };
     const Case cases[] = {
-        {0xFF, 0xDF, true, true}, {0xFD, 0x5F, false, true},  {0xE4, 0x5F, false, true},
-        {0xFB, 0x9F, true, true}, {0xF9, 0x1F, false, false}, {0xE0, 0x1F, false, false},
+        {0xFF, true, 0xDF, true, true},    {0xFD, true, 0x5F, false, true},
+        {0xFB, true, 0x9F, true, true},    {0xF9, true, 0x1F, false, false},
+        {0xE4, false, 0xDF, true, true},   {0xE0, false, 0xDF, true, true},
+        {0xF8, false, 0xDF, true, true},   {0xBD, false, 0xDF, true, true},
     };
     for (const auto& c : cases) {
         Build();
@@ -243,7 +313,12 @@ TEST_F(ChipTest, LockModesProtectAsTheDatasheetSays) {
         clock->AdvanceMs(4);
         programmer->WriteEeprom(0, 0x34);
         clock->AdvanceMs(4);
+        const auto executedBefore = chip().counters().instructionsExecuted;
         programmer->WriteLockBits(c.secondByte);
+        EXPECT_EQ(chip().counters().instructionsExecuted - executedBefore, c.executes ? 1u : 0u)
+            << std::hex << int(c.secondByte);
+        EXPECT_EQ(chip().counters().instructionsUnknown, c.executes ? 0u : 1u)
+            << std::hex << int(c.secondByte);
         clock->AdvanceMs(9);
         EXPECT_EQ(programmer->ReadLockFuse(), c.lockFuse) << std::hex << int(c.secondByte);
         programmer->WriteFlash(2, 0x56);

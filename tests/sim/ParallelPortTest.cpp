@@ -1,5 +1,5 @@
 // Printer-port registers and connector pins: latches, inversions, status bits,
-// absent ports, and where the cable lines appear.
+// the one port that carries the cable, and addresses where nothing answers.
 #include <gtest/gtest.h>
 
 #include "sim/Board.h"
@@ -70,47 +70,67 @@ protected:
     sim::VirtualClock clock;
 };
 
-TEST_F(BoardPortsTest, EveryFittedPortLatchesAndAbsentAddressesFloatHigh) {
-    sim::BoardSettings settings;
-    sim::Board board(settings, clock);
-    for (std::uint16_t base : {0x378, 0x278, 0x3BC}) {
-        board.Out(base, 0xA5);
-        board.Out(base + 2, 0x3C);
-        EXPECT_EQ(board.In(base), 0xA5) << std::hex << base;
-        EXPECT_EQ(board.In(base + 2), 0x3C) << std::hex << base;
-    }
-    for (std::uint16_t absent : {0x300, 0x37B, 0x27F, 0x3BF, 0x3F8}) {
-        board.Out(absent, 0x00);
-        EXPECT_EQ(board.In(absent), 0xFF) << std::hex << absent;
-    }
-}
+struct CablePlacement {
+    int lpt;
+    std::uint16_t cableBase;
+    std::uint16_t expectedBase; // 0 = no cable
+};
 
-TEST_F(BoardPortsTest, PortsWithoutTheCableReadAllInputsHigh) {
-    sim::BoardSettings settings;
-    settings.fault = sim::BoardFault::NoPower; // cable port's MISO held low
-    sim::Board board(settings, clock);
-    EXPECT_EQ(board.In(0x379) & 0x40, 0x00);
-    EXPECT_EQ(board.In(0x279), 0x7F);
-    EXPECT_EQ(board.In(0x3BD), 0x7F);
-}
+const CablePlacement kPlacements[] = {
+    {1, 0, 0x378},      {2, 0, 0x278},      {3, 0, 0x3BC},      {0, 0, 0},
+    {1, 0xD010, 0xD010}, {0, 0xFFFD, 0xFFFD}, {2, 0x0001, 0x0001},
+};
 
-TEST_F(BoardPortsTest, CableLinesFollowTheConfiguredPort) {
-    for (int lpt : {1, 2, 3}) {
+TEST_F(BoardPortsTest, OnlyTheCablePortAnswersEveryOtherAddressReadsFF) {
+    for (const auto& c : kPlacements) {
         sim::BoardSettings settings;
-        settings.lpt = lpt;
+        settings.lpt = c.lpt;
+        settings.cableBase = c.cableBase;
         sim::Board board(settings, clock);
-        const std::uint16_t base = sim::kLptBases[lpt - 1];
+        const std::uint16_t base = c.expectedBase;
+        if (base != 0) {
+            board.Out(base, 0xA6); // RESET high: the chip releases MISO
+            board.Out(base + 2, 0x3C);
+        }
+        for (std::uint32_t address = 0; address <= 0xFFFF; ++address) {
+            const bool cable = base != 0 && address >= base && address < base + 3u;
+            if (!cable) {
+                board.Out(static_cast<std::uint16_t>(address), 0x00);
+                ASSERT_EQ(board.In(static_cast<std::uint16_t>(address)), 0xFF)
+                    << "LPT" << c.lpt << " base 0x" << std::hex << base << ", address 0x"
+                    << address;
+            }
+        }
+        if (base != 0) {
+            EXPECT_EQ(board.In(base), 0xA6) << "data latch, base 0x" << std::hex << base;
+            EXPECT_EQ(board.In(base + 1), 0x7F) << "idle status, base 0x" << std::hex << base;
+            EXPECT_EQ(board.In(base + 2), 0x3C) << "control latch, base 0x" << std::hex << base;
+        }
+    }
+}
+
+TEST_F(BoardPortsTest, CableLinesFollowOnlyTheCablePort) {
+    for (const auto& c : kPlacements) {
+        if (c.expectedBase == 0) {
+            continue;
+        }
+        sim::BoardSettings settings;
+        settings.lpt = c.lpt;
+        settings.cableBase = c.cableBase;
+        sim::Board board(settings, clock);
+        const std::uint16_t base = c.expectedBase;
         board.Out(base, 0x03);     // D0 = SCK, D1 = RESET
         board.Out(base + 2, 0x00); // control bit 0 = 0 drives MOSI high
         auto pins = board.pins();
-        EXPECT_TRUE(pins.reset && pins.sck && pins.mosi) << "LPT" << lpt;
+        EXPECT_TRUE(pins.reset && pins.sck && pins.mosi) << std::hex << base;
         board.Out(base + 2, 0x01);
-        EXPECT_FALSE(board.pins().mosi) << "LPT" << lpt;
-        for (std::uint16_t other : sim::kLptBases) {
+        EXPECT_FALSE(board.pins().mosi) << std::hex << base;
+        for (std::uint16_t other : {0x378, 0x278, 0x3BC}) {
             if (other != base) {
                 board.Out(other, 0x00);
                 board.Out(other + 2, 0x00);
-                EXPECT_TRUE(board.pins().reset) << "LPT" << lpt << " vs " << std::hex << other;
+                EXPECT_TRUE(board.pins().reset) << std::hex << base << " vs " << other;
+                EXPECT_FALSE(board.pins().mosi) << std::hex << base << " vs " << other;
             }
         }
     }

@@ -51,6 +51,32 @@ public:
         }
         return in;
     }
+    // One byte with chosen MOSI timing around each rising SCK edge: MOSI takes
+    // the bit `setupNs` before SCK rises and, when `nextBitAfterNs` is not 0,
+    // already the following bit that long after the rise (the last bit keeps
+    // its level). SCK stays high `phaseNs` and low at least that long. Time
+    // moves only as stated here (plus the clock's cost per access).
+    void SendByteTimed(std::uint8_t out, std::uint64_t setupNs, std::uint64_t nextBitAfterNs,
+                       std::uint64_t phaseNs) {
+        const std::uint64_t settle = settleNs_;
+        settleNs_ = 0;
+        for (int bit = 7; bit >= 0; --bit) {
+            clock_.Advance(phaseNs);
+            SetMosi((out >> bit) & 1);
+            clock_.Advance(setupNs);
+            SetSck(true);
+            if (nextBitAfterNs != 0 && bit > 0) {
+                clock_.Advance(nextBitAfterNs);
+                SetMosi((out >> (bit - 1)) & 1);
+                clock_.Advance(phaseNs - nextBitAfterNs);
+            } else {
+                clock_.Advance(phaseNs);
+            }
+            SetSck(false);
+        }
+        settleNs_ = settle;
+    }
+
     std::array<std::uint8_t, 4> Transfer(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
                                          std::uint8_t b4) {
         return {TransferByte(b1), TransferByte(b2), TransferByte(b3), TransferByte(b4)};

@@ -1,10 +1,10 @@
-// The port primitive on real hardware: x86 in/out on the 16-bit I/O address.
-// Windows NT and later (and Wine) raise EXCEPTION_PRIV_INSTRUCTION for in/out
-// unless a driver granted this process port access. A vectored exception handler
-// catches exactly that fault at our two port instructions, steps over the one-byte
-// instruction (a refused read gives 0xFF) and records the refusal, so the program
-// can tell the user instead of crashing.
-#include "link/PortIo.h"
+// x86 in/out on the 16-bit I/O address. Windows NT and later (and Wine) raise
+// EXCEPTION_PRIV_INSTRUCTION for in/out unless something granted this process port
+// access, and may grant some addresses and refuse others. A vectored exception
+// handler catches exactly that fault at our two port instructions, steps over the
+// one-byte instruction (a refused read gives 0xFF) and records the refusal, so the
+// program can tell the user instead of crashing. Each access tries the port afresh.
+#include "link/PortIoDirect.h"
 
 // The two port instructions live in plain assembly with global labels so the
 // handler can recognise their addresses. cdecl: the address (and value) on the stack.
@@ -67,20 +67,20 @@ void InstallHandlerOnce() {
 
 } // namespace
 
-int PortIn(WORD address) {
+int DirectPortIn(WORD address) {
     InstallHandlerOnce();
     return static_cast<int>(TamberloPortInByte(address) & 0xFF);
 }
 
-void PortOut(WORD address, int value) {
+void DirectPortOut(WORD address, int value) {
     InstallHandlerOnce();
     TamberloPortOutByte(address, static_cast<unsigned>(value) & 0xFF);
 }
 
-BOOL PortAccessRefused() {
+BOOL DirectPortRefused() {
     return g_refused;
 }
 
-void ResetPortAccessRefused() {
+void ForgetDirectPortRefusal() {
     g_refused = FALSE;
 }

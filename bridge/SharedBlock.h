@@ -1,0 +1,114 @@
+// The shared memory block between the bridge inpout32.dll (32-bit, inside a Wine
+// program) and the native tamberlo-ppdev helper (64-bit): one small file, by default
+// /dev/shm/tamberlo-port, that both sides map. Wine maps a file of the Unix file system
+// with a shared mmap of that same file, so both sides see one piece of memory.
+//
+// Every field is a 32-bit atomic, lock-free, so the 32-bit and the 64-bit compiler lay
+// the block out the same way and each access is one aligned load or store. Fields written
+// by the helper, by the helper's serving loop and by the program sit on separate cache
+// lines, so the two sides do not steal each other's lines on every access.
+//
+// The port accesses travel through a ring: the program writes entries and advances
+// `head`; the helper serves them in order and advances `tail`. A write is queued and
+// not waited for; a read is queued behind the writes before it, and the helper answers
+// it in `answer` with the read's ticket, so an answer can never be mistaken for the one
+// of an earlier read.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+namespace bridge {
+
+using Word = std::atomic<std::uint32_t>;
+static_assert(Word::is_always_lock_free, "both sides need lock-free 32-bit atomics");
+static_assert(sizeof(Word) == 4 && alignof(Word) == 4, "a 32-bit atomic is a plain word");
+
+// Where the block lives, and the environment variable that moves it (a Unix path).
+constexpr const char* kDefaultBlockPath = "/dev/shm/tamberlo-port";
+constexpr const char* kBlockPathVariable = "TAMBERLO_BRIDGE_SHM";
+
+constexpr std::uint32_t kBlockMagic = 0x54425054; // "TPBT" in memory order
+constexpr std::uint32_t kBlockVersion = 1;
+constexpr std::uint32_t kRingEntries = 1024; // a power of two
+constexpr std::uint32_t kRingMask = kRingEntries - 1;
+static_assert((kRingEntries & kRingMask) == 0, "ring indices wrap with a mask");
+
+// A ring entry: bit 31 set for a read; bits 16-23 the byte to write; bits 0-15 the
+// I/O address.
+constexpr std::uint32_t kReadFlag = 0x80000000u;
+
+constexpr std::uint32_t EncodeWrite(std::uint16_t address, std::uint8_t value) {
+    return (std::uint32_t{value} << 16) | address;
+}
+constexpr std::uint32_t EncodeRead(std::uint16_t address) {
+    return kReadFlag | address;
+}
+constexpr bool IsRead(std::uint32_t entry) {
+    return (entry & kReadFlag) != 0;
+}
+constexpr std::uint16_t AddressOf(std::uint32_t entry) {
+    return static_cast<std::uint16_t>(entry & 0xFFFF);
+}
+constexpr std::uint8_t ValueOf(std::uint32_t entry) {
+    return static_cast<std::uint8_t>((entry >> 16) & 0xFF);
+}
+
+// The answer to the read queued as entry number `sequence`: bits 8-31 its ticket
+// (sequence + 1, modulo 2^24, so a fresh block's zero answer matches no read), bits
+// 0-7 the byte read.
+constexpr std::uint32_t kTicketMask = 0x00FFFFFFu;
+constexpr std::uint32_t TicketOf(std::uint32_t sequence) {
+    return (sequence + 1) & kTicketMask;
+}
+constexpr std::uint32_t EncodeAnswer(std::uint32_t sequence, std::uint8_t value) {
+    return (TicketOf(sequence) << 8) | value;
+}
+constexpr std::uint32_t AnswerTicket(std::uint32_t answer) {
+    return answer >> 8;
+}
+
+struct SharedBlock {
+    // Written by the helper when it attaches and detaches. `magic` is stored last when
+    // the helper sets up a new block, so a reader that sees it sees the rest; `attached`
+    // is stored last when it attaches. Launch scripts read `attached` (byte offset 12)
+    // and `helperPid` (24) with od to know that their helper is serving.
+    Word magic;
+    Word version;
+    Word ringEntries;
+    Word attached;   // 1 while a helper serves the block
+    Word generation; // changes every time a helper attaches
+    Word heartbeat;  // counted up by the helper every few milliseconds while it runs
+    Word helperPid;
+    Word base;    // the I/O base the helper serves (data; status and control follow)
+    Word refused; // accesses outside the three registers, refused so far
+    std::uint32_t reserved0[7];
+    // Written by the helper while it serves.
+    Word tail; // entries served
+    Word answer;
+    std::uint32_t reserved1[14];
+    // Written by the program.
+    Word head; // entries queued
+    std::uint32_t reserved2[15];
+    Word ring[kRingEntries];
+};
+
+static_assert(std::is_standard_layout<SharedBlock>::value, "mapped as raw memory");
+static_assert(offsetof(SharedBlock, magic) == 0, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, version) == 4, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, ringEntries) == 8, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, attached) == 12, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, generation) == 16, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, heartbeat) == 20, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, helperPid) == 24, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, base) == 28, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, refused) == 32, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, tail) == 64, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, answer) == 68, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, head) == 128, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, ring) == 192, "layout shared by both sides");
+static_assert(sizeof(SharedBlock) == 192 + 4 * kRingEntries, "layout shared by both sides");
+
+} // namespace bridge

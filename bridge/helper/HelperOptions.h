@@ -1,0 +1,27 @@
+// The command line of tamberlo-ppdev: [--base ADDRESS] [DEVICE].
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bridge {
+
+constexpr const char* kDefaultDevice = "/dev/parport0";
+constexpr std::uint16_t kDefaultBase = 0x378; // LPT1
+
+struct HelperOptions {
+    std::string device = kDefaultDevice;
+    std::uint16_t base = kDefaultBase;
+    bool help = false;
+};
+
+// Fills `options` from the arguments; false with a message naming the bad argument.
+bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::string* error);
+
+// An I/O base: hex with 0x, or decimal; its three registers must fit the 16-bit I/O
+// space and it may not be 0.
+bool ParseBase(const std::string& text, std::uint16_t* base, std::string* error);
+
+const char* HelperUsage();
+
+} // namespace bridge

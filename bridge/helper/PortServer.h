@@ -1,0 +1,47 @@
+// The helper's serving loop: takes the program's port accesses from the shared block's
+// ring in order, sends those at the served port's three registers to the printer port
+// and answers the reads; accesses at any other address are refused and counted.
+#pragma once
+
+#include "bridge/helper/BlockFile.h"
+#include "bridge/helper/PpdevPort.h"
+
+#include <csignal>
+#include <cstdint>
+
+namespace bridge {
+
+struct ServeCounts {
+    unsigned long long reads = 0;
+    unsigned long long writes = 0;
+    unsigned long long refused = 0; // not at base, base+1 or base+2
+    unsigned long long deviceErrors = 0;
+};
+
+class PortServer {
+public:
+    PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
+        : m_block(block), m_port(port), m_base(base) {}
+
+    // Serves until `stop` is set or the port fails; false (with errno of the failed
+    // ioctl kept in deviceError()) when the port failed.
+    bool Serve(const volatile std::sig_atomic_t& stop);
+
+    const ServeCounts& counts() const { return m_counts; }
+    int deviceError() const { return m_deviceError; }
+
+private:
+    void Serve(SharedBlock& block, std::uint32_t sequence);
+    std::uint8_t Read(std::uint16_t address);
+    void Write(std::uint16_t address, std::uint8_t value);
+    void Refuse();
+    void DeviceFailed(bool ok);
+
+    BlockFile& m_block;
+    PpdevPort& m_port;
+    std::uint16_t m_base;
+    ServeCounts m_counts;
+    int m_deviceError = 0;
+};
+
+} // namespace bridge

@@ -1,0 +1,99 @@
+// Routes each port access to the InpOut32 driver when inpout32.dll is there, else
+// to the x86 in/out instructions, and keeps what went wrong during one operation.
+#include "link/PortIo.h"
+
+#include "link/PortDriver.h"
+#include "link/PortIoDirect.h"
+
+namespace {
+
+struct Route {
+    PortRoute kind = PortRoute::NotChosen;
+    PortDriver driver = {};
+};
+
+Route g_route;
+const PortDriver* g_injected = nullptr;
+bool g_searched = false;
+
+// An export by name, as the function type the caller knows it has (the generic
+// function pointer type in between is the one C++ allows such casts through).
+template <typename Function> Function Export(HMODULE dll, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(dll, name)));
+}
+
+// InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
+bool LoadInpOut32(PortDriver* driver) {
+    HMODULE dll = ::LoadLibraryA("inpout32.dll"); // kept loaded for the whole run
+    if (dll == nullptr)
+        return false;
+    driver->inp32 = Export<short(WINAPI*)(short)>(dll, "Inp32");
+    driver->out32 = Export<void(WINAPI*)(short, short)>(dll, "Out32");
+    driver->isOpen = Export<BOOL(WINAPI*)()>(dll, "IsInpOutDriverOpen");
+    if (driver->inp32 != nullptr && driver->out32 != nullptr)
+        return true;
+    ::FreeLibrary(dll); // some other DLL of that name: not a port driver
+    return false;
+}
+
+void ChooseRoute() {
+    if (g_injected != nullptr) {
+        g_route = {PortRoute::Driver, *g_injected};
+        return;
+    }
+    if (g_searched)
+        return;
+    g_searched = true;
+    PortDriver driver{};
+    if (LoadInpOut32(&driver))
+        g_route = {PortRoute::Driver, driver};
+    else
+        g_route = {PortRoute::Direct, {}};
+}
+
+bool DriverRunning() {
+    return g_route.driver.isOpen == nullptr || g_route.driver.isOpen() != FALSE;
+}
+
+} // namespace
+
+void UsePortDriver(const PortDriver* driver) {
+    g_injected = driver;
+    g_searched = false;
+    g_route = {};
+}
+
+PortRoute CurrentPortRoute() {
+    return g_route.kind;
+}
+
+PortProblem BeginPortAccess() {
+    ChooseRoute();
+    ForgetDirectPortRefusal();
+    if (g_route.kind == PortRoute::Driver && !DriverRunning())
+        return PortProblem::DriverNotRunning;
+    return PortProblem::None;
+}
+
+int PortIn(WORD address) {
+    if (g_route.kind == PortRoute::NotChosen)
+        ChooseRoute();
+    if (g_route.kind == PortRoute::Driver)
+        return g_route.driver.inp32(static_cast<short>(address)) & 0xFF;
+    return DirectPortIn(address);
+}
+
+void PortOut(WORD address, int value) {
+    if (g_route.kind == PortRoute::NotChosen)
+        ChooseRoute();
+    if (g_route.kind == PortRoute::Driver)
+        g_route.driver.out32(static_cast<short>(address), static_cast<short>(value & 0xFF));
+    else
+        DirectPortOut(address, value);
+}
+
+PortProblem PortAccessProblem() {
+    if (g_route.kind == PortRoute::Driver)
+        return DriverRunning() ? PortProblem::None : PortProblem::DriverNotRunning;
+    return DirectPortRefused() ? PortProblem::Refused : PortProblem::None;
+}

@@ -1,0 +1,277 @@
+// LD_PRELOAD library that gives tamberlo-ppdev a printer port without hardware: the
+// paths /dev/tamberlo-parportN open a fake ppdev device whose register ioctls drive
+// the simulated board (settings from the TAMBERLO_SIM_* variables, real time), at the
+// base of the board's cable port. It behaves as the kernel's ppdev on parport_pc does:
+// register ioctls need a claim, PPRCONTROL returns the driver's copy of control bits
+// 0-3, the first claim sets the control register to 0x0C (the driver's initial state).
+//
+// Test controls:
+//   TAMBERLO_FAKE_PPDEV_FAIL        open:ENOENT, open:EACCES, open:ENXIO, claim:EBUSY,
+//                                   claim:wait (PPCLAIM sleeps until a signal, as for a
+//                                   port that another driver holds)
+//   TAMBERLO_FAKE_PPDEV_KILL_AFTER  N: the process kills itself with SIGKILL at the Nth
+//                                   register access, as a kill -9 at that moment would
+//   TAMBERLO_FAKE_PPDEV_LOG         file that receives one line per open, claim,
+//                                   release and close
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "sim/Board.h"
+
+namespace {
+
+constexpr const char kDevicePrefix[] = "/dev/tamberlo-parport";
+constexpr std::uint8_t kControlLines = 0x0F;
+constexpr std::uint8_t kInitialControl = 0x0C; // parport_pc's state for a new device
+constexpr std::uint16_t kPortWithoutCable = 0x378;
+
+struct FakePort {
+    sim::SteadyClock clock;
+    std::unique_ptr<sim::Board> board;
+    std::uint16_t base = kPortWithoutCable;
+    std::uint8_t control = kInitialControl; // the driver's copy
+    bool claimed = false;
+    bool claimedBefore = false;
+    unsigned long long accesses = 0;
+    int fd = -1;
+};
+
+FakePort& Port() {
+    static FakePort port;
+    return port;
+}
+
+template <typename Fn> Fn Real(const char* name) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+
+std::string Setting(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+void Log(const char* event) {
+    const std::string path = Setting("TAMBERLO_FAKE_PPDEV_LOG");
+    if (path.empty())
+        return;
+    if (FILE* log = std::fopen(path.c_str(), "a")) {
+        std::fprintf(log, "%s\n", event);
+        std::fclose(log);
+    }
+}
+
+// The errno a failure setting asks for at `step` ("open" or "claim"), 0 for none,
+// -1 for "wait".
+int RequestedFailure(const char* step) {
+    const std::string fail = Setting("TAMBERLO_FAKE_PPDEV_FAIL");
+    const std::string prefix = std::string(step) + ":";
+    if (fail.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string what = fail.substr(prefix.size());
+    if (what == "ENOENT")
+        return ENOENT;
+    if (what == "EACCES")
+        return EACCES;
+    if (what == "ENXIO")
+        return ENXIO;
+    if (what == "EBUSY")
+        return EBUSY;
+    if (what == "wait")
+        return -1;
+    return EIO;
+}
+
+bool IsFakeDevice(const char* path) {
+    const std::size_t prefix = sizeof kDevicePrefix - 1;
+    if (path == nullptr || std::strncmp(path, kDevicePrefix, prefix) != 0 || path[prefix] == '\0')
+        return false;
+    for (const char* c = path + prefix; *c != '\0'; ++c)
+        if (*c < '0' || *c > '9')
+            return false;
+    return true;
+}
+
+int OpenFake(int flags) {
+    if (const int failure = RequestedFailure("open")) {
+        errno = failure;
+        return -1;
+    }
+    static auto realOpen = Real<int (*)(const char*, int, ...)>("open");
+    FakePort& port = Port();
+    if (port.fd >= 0) {
+        errno = EBUSY; // one opener at a time is all the tests need
+        return -1;
+    }
+    sim::BoardSettings settings;
+    std::string error;
+    if (!sim::SettingsFromEnvironment(&settings, &error) ||
+        !(port.board = sim::Board::Create(settings, port.clock, &error))) {
+        std::fprintf(stderr, "fake ppdev: %s\n", error.c_str());
+        errno = EIO;
+        return -1;
+    }
+    if (const std::uint16_t base = sim::CablePortBase(settings))
+        port.base = base;
+    port.fd = realOpen("/dev/null", (flags & O_CLOEXEC) | O_RDWR);
+    Log("open");
+    return port.fd;
+}
+
+void CountAccess() {
+    FakePort& port = Port();
+    ++port.accesses;
+    const std::string killAfter = Setting("TAMBERLO_FAKE_PPDEV_KILL_AFTER");
+    if (!killAfter.empty() && port.accesses >= std::strtoull(killAfter.c_str(), nullptr, 10)) {
+        Log("killed");
+        ::kill(::getpid(), SIGKILL);
+    }
+}
+
+int Claim() {
+    FakePort& port = Port();
+    const int failure = RequestedFailure("claim");
+    if (failure == -1) {
+        ::pause(); // until a signal, as parport_claim_or_block's interruptible sleep
+        errno = EINTR;
+        return -1;
+    }
+    if (failure != 0) {
+        errno = failure;
+        return -1;
+    }
+    if (port.claimed) {
+        errno = EINVAL;
+        return -1;
+    }
+    port.claimed = true;
+    if (!port.claimedBefore) {
+        port.claimedBefore = true;
+        port.control = kInitialControl;
+        port.board->Out(static_cast<std::uint16_t>(port.base + 2), port.control);
+    }
+    Log("claim");
+    return 0;
+}
+
+int RegisterAccess(unsigned long request, unsigned char* byte) {
+    FakePort& port = Port();
+    if (!port.claimed) {
+        errno = EINVAL; // ppdev: claim the port first
+        return -1;
+    }
+    CountAccess();
+    switch (request) {
+    case PPRDATA:
+        *byte = port.board->In(port.base);
+        return 0;
+    case PPWDATA:
+        port.board->Out(port.base, *byte);
+        return 0;
+    case PPRSTATUS:
+        *byte = port.board->In(static_cast<std::uint16_t>(port.base + 1));
+        return 0;
+    case PPRCONTROL:
+        *byte = port.control & kControlLines;
+        return 0;
+    case PPWCONTROL:
+        port.control = *byte & kControlLines;
+        port.board->Out(static_cast<std::uint16_t>(port.base + 2), port.control);
+        return 0;
+    default:
+        errno = EINVAL;
+        return -1;
+    }
+}
+
+int FakeIoctl(unsigned long request, void* argument) {
+    FakePort& port = Port();
+    switch (request) {
+    case PPCLAIM:
+        return Claim();
+    case PPRELEASE:
+        if (!port.claimed) {
+            errno = EINVAL;
+            return -1;
+        }
+        port.claimed = false;
+        Log("release");
+        return 0;
+    case PPDATADIR:
+        return 0;
+    case PPRDATA:
+    case PPWDATA:
+    case PPRSTATUS:
+    case PPRCONTROL:
+    case PPWCONTROL:
+        return RegisterAccess(request, static_cast<unsigned char*>(argument));
+    default:
+        errno = ENOTTY;
+        return -1;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int open(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = static_cast<mode_t>(va_arg(ap, int));
+        va_end(ap);
+    }
+    if (IsFakeDevice(path))
+        return OpenFake(flags);
+    static auto realOpen = Real<int (*)(const char*, int, ...)>("open");
+    return realOpen(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = static_cast<mode_t>(va_arg(ap, int));
+        va_end(ap);
+    }
+    return open(path, flags, mode);
+}
+
+int close(int fd) {
+    static auto realClose = Real<int (*)(int)>("close");
+    FakePort& port = Port();
+    if (fd >= 0 && fd == port.fd) {
+        port.board.reset(); // saves the chip file
+        port.fd = -1;
+        port.claimed = false;
+        Log("close");
+    }
+    return realClose(fd);
+}
+
+int ioctl(int fd, unsigned long request, ...) {
+    va_list ap;
+    va_start(ap, request);
+    void* argument = va_arg(ap, void*);
+    va_end(ap);
+    if (fd >= 0 && fd == Port().fd)
+        return FakeIoctl(request, argument);
+    static auto realIoctl = Real<int (*)(int, unsigned long, ...)>("ioctl");
+    return realIoctl(fd, request, argument);
+}
+
+} // extern "C"
