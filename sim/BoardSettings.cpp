@@ -105,8 +105,8 @@ bool ParseFault(const std::string& text, BoardSettings* settings, std::string* e
         settings->fault = BoardFault::StopAnswering;
         settings->stopAfterInstructions = static_cast<unsigned long>(n);
     } else {
-        *error = "fault " + Quoted(text) +
-                 " is not none, nochip, nopower, nodriver or stop:N (N > 0)";
+        *error =
+            "fault " + Quoted(text) + " is not none, nochip, nopower, nodriver or stop:N (N > 0)";
         return false;
     }
     return true;

@@ -10,18 +10,19 @@ namespace sim {
 
 enum class BoardFault : std::uint8_t {
     None,
-    NoChip,       // nothing on the cable: MISO floats high
-    NoPower,      // chip unpowered: MISO held low
+    NoChip,        // nothing on the cable: MISO floats high
+    NoPower,       // chip unpowered: MISO held low
     StopAnswering, // chip stops after stopAfterInstructions instructions (MISO high)
-    NoDriver       // the port driver is not installed: the driver DLL opens nothing
+    NoDriver       // no port driver installed: the driver DLL opens nothing (the board
+                   // itself is unaffected)
 };
 
 // Chip file used by the simulated program when TAMBERLO_SIM_CHIP_FILE is unset.
 constexpr const char* kDefaultChipFile = "tamberlo-chip.bin";
 
 struct BoardSettings {
-    std::string chipFile; // empty = memory only
-    int lpt = 1;          // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
+    std::string chipFile;        // empty = memory only
+    int lpt = 1;                 // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
     std::uint16_t cableBase = 0; // cable port's base address; 0 = the base of `lpt`
     double supplyVolts = 5.0;
     std::uint32_t chipClockHz = 4'000'000;

@@ -30,8 +30,8 @@ struct ChipCounters {
     std::uint64_t instructionsLost = 0;    // started while a write, erase or lock was running
     std::uint64_t instructionsUnknown = 0; // 32 bits matching no instruction
     std::uint64_t writesRefusedByLock = 0;
-    std::uint64_t sckPulsesMissed = 0;   // a phase too short for the chip's clock
-    std::uint64_t sckPulsesTooEarly = 0; // within 20 ms of RESET going low
+    std::uint64_t sckPulsesMissed = 0;     // a phase too short for the chip's clock
+    std::uint64_t sckPulsesTooEarly = 0;   // within 20 ms of RESET going low
     std::uint64_t mosiSetupViolations = 0; // MOSI changed less than t_OVSH before SCK rose
     std::uint64_t mosiHoldViolations = 0;  // MOSI changed less than t_SHOX after SCK rose
     std::array<std::uint32_t, kFlashBytes> flashReads{};
@@ -112,8 +112,8 @@ private:
     std::uint64_t lastSckEdgeNs_ = 0;
     bool pulseValid_ = false;
     bool sampledMosi_ = false;
-    std::uint64_t sckRiseNs_ = 0;   // rising edge of the pulse being taken
-    bool setupViolated_ = false;    // of that pulse's bit
+    std::uint64_t sckRiseNs_ = 0; // rising edge of the pulse being taken
+    bool setupViolated_ = false;  // of that pulse's bit
     bool holdViolated_ = false;
     std::uint64_t frameStartNs_ = 0; // first rising edge of the current instruction
     // MOSI's last change, and the last level that was held for the setup time

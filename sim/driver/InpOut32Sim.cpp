@@ -32,31 +32,30 @@ void ShowSetupError(const std::string& reason) {
     ::MessageBoxA(::GetActiveWindow(), text.c_str(), ProgramName().c_str(), MB_OK);
 }
 
-sim::PortDriver& Driver() {
-    static sim::PortDriver driver(ShowSetupError);
-    return driver;
-}
+// The DLL's one driver. Built when the DLL loads, which costs nothing: the
+// board itself is set up at the first port call, never inside DllMain.
+sim::PortDriver g_driver(ShowSetupError);
 
 } // namespace
 
 extern "C" {
 
 __declspec(dllexport) short __stdcall Inp32(short port) {
-    return Driver().In(static_cast<std::uint16_t>(port));
+    return g_driver.In(static_cast<std::uint16_t>(port));
 }
 
 __declspec(dllexport) void __stdcall Out32(short port, short data) {
-    Driver().Out(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(data & 0xFF));
+    g_driver.Out(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(data & 0xFF));
 }
 
 __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen(void) {
-    return Driver().DriverOpen() ? TRUE : FALSE;
+    return g_driver.DriverOpen() ? TRUE : FALSE;
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     // Unloading, also at process end: the chip file gets what is unsaved.
     if (reason == DLL_PROCESS_DETACH) {
-        Driver().Close();
+        g_driver.Close();
     }
     return TRUE;
 }

@@ -64,7 +64,8 @@ int OpenBoard(int realFd) {
         errno = EIO;
         return -1;
     }
-    s.base = settings.lpt >= 1 ? sim::kLptBases[settings.lpt - 1] : sim::kLptBases[0];
+    const std::uint16_t cable = sim::CablePortBase(settings);
+    s.base = cable != 0 ? cable : sim::kLptBases[0]; // no cable: a port with nothing on it
     s.board->Out(s.base, s.data);
     s.board->Out(s.base + 2, s.control);
     s.fd = realFd;

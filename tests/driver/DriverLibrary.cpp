@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-std::string DriverDllPath() {
-    std::string path = "Z:" TAMBERLO_DRIVER_DLL;
+std::string WindowsPath(const char* unixPath) {
+    std::string path = std::string("Z:") + unixPath;
     for (char& c : path) {
         if (c == '/') {
             c = '\\';
@@ -13,18 +13,28 @@ std::string DriverDllPath() {
     return path;
 }
 
+std::string DriverDllPath() {
+    return WindowsPath(TAMBERLO_DRIVER_DLL);
+}
+
 void SetRuntimeEnv(const char* name, const char* value) {
     // "NAME=" removes the variable from the runtime's copy of the environment.
     const std::string assignment = std::string(name) + "=" + (value != nullptr ? value : "");
     _putenv(assignment.c_str());
 }
 
+namespace {
+// GetProcAddress's result as the function type the export has.
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+} // namespace
+
 DriverLibrary::DriverLibrary() : m_module(::LoadLibraryA(DriverDllPath().c_str())) {
     if (m_module != nullptr) {
-        Inp32 = reinterpret_cast<Inp32Fn>(::GetProcAddress(m_module, "Inp32"));
-        Out32 = reinterpret_cast<Out32Fn>(::GetProcAddress(m_module, "Out32"));
-        IsInpOutDriverOpen = reinterpret_cast<IsInpOutDriverOpenFn>(
-            ::GetProcAddress(m_module, "IsInpOutDriverOpen"));
+        Inp32 = Export<Inp32Fn>(m_module, "Inp32");
+        Out32 = Export<Out32Fn>(m_module, "Out32");
+        IsInpOutDriverOpen = Export<IsInpOutDriverOpenFn>(m_module, "IsInpOutDriverOpen");
     }
 }
 

@@ -20,6 +20,8 @@ public:
     HMODULE module() const { return m_module; }
     // Unloads now (the board saves its chip file); later calls are not allowed.
     void Unload();
+    // Forgets the DLL without unloading it: the process end unloads it.
+    void LeaveLoaded() { m_module = nullptr; }
 
     Inp32Fn Inp32 = nullptr;
     Out32Fn Out32 = nullptr;
@@ -29,7 +31,9 @@ private:
     HMODULE m_module = nullptr;
 };
 
-// Windows path of the built DLL (the build tree seen through Wine's Z: drive).
+// Windows form of a build-tree path (Wine shows the file system as drive Z:).
+std::string WindowsPath(const char* unixPath);
+// Windows path of the built DLL.
 std::string DriverDllPath();
 
 // Sets (or, with nullptr, removes) a variable in the C runtime's environment,

@@ -9,7 +9,7 @@
 namespace {
 
 const char* const kVariables[] = {
-    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_BASE", "TAMBERLO_SIM_VOLTS",
+    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_BASE",  "TAMBERLO_SIM_VOLTS",
     "TAMBERLO_SIM_CLOCK_HZ",  "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
 
 class BoardSettingsTest : public ::testing::Test {

@@ -219,10 +219,10 @@ TEST_F(ChipTest, MosiSetupAndHoldAreMeasuredInChipClockCycles) {
     // and each bit arrives as the one before it (0x2A); a change inside the
     // hold time and each arrives as the one after it (0xAB, the last bit kept).
     const Case cases[] = {
-        {100'000, 10'000, 0, 0x55, 0, 0},       {100'000, 9'999, 0, 0x2A, 7, 0},
-        {100'000, 10'000, 20'000, 0x55, 0, 0},  {100'000, 10'000, 19'999, 0xAB, 0, 7},
-        {4'000'000, 250, 0, 0x55, 0, 0},        {4'000'000, 249, 0, 0x2A, 7, 0},
-        {4'000'000, 250, 500, 0x55, 0, 0},      {4'000'000, 250, 499, 0xAB, 0, 7},
+        {100'000, 10'000, 0, 0x55, 0, 0},      {100'000, 9'999, 0, 0x2A, 7, 0},
+        {100'000, 10'000, 20'000, 0x55, 0, 0}, {100'000, 10'000, 19'999, 0xAB, 0, 7},
+        {4'000'000, 250, 0, 0x55, 0, 0},       {4'000'000, 249, 0, 0x2A, 7, 0},
+        {4'000'000, 250, 500, 0x55, 0, 0},     {4'000'000, 250, 499, 0xAB, 0, 7},
     };
     constexpr std::uint64_t kPhaseNs = 30'000; // longer than two cycles at 100 kHz
     for (const auto& c : cases) {
@@ -301,10 +301,10 @@ TEST_F(ChipTest, LockModesProtectAsTheDatasheetSays) {
         bool canRead;
     };
     const Case cases[] = {
-        {0xFF, true, 0xDF, true, true},    {0xFD, true, 0x5F, false, true},
-        {0xFB, true, 0x9F, true, true},    {0xF9, true, 0x1F, false, false},
-        {0xE4, false, 0xDF, true, true},   {0xE0, false, 0xDF, true, true},
-        {0xF8, false, 0xDF, true, true},   {0xBD, false, 0xDF, true, true},
+        {0xFF, true, 0xDF, true, true},  {0xFD, true, 0x5F, false, true},
+        {0xFB, true, 0x9F, true, true},  {0xF9, true, 0x1F, false, false},
+        {0xE4, false, 0xDF, true, true}, {0xE0, false, 0xDF, true, true},
+        {0xF8, false, 0xDF, true, true}, {0xBD, false, 0xDF, true, true},
     };
     for (const auto& c : cases) {
         Build();

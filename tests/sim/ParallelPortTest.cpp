@@ -77,7 +77,7 @@ struct CablePlacement {
 };
 
 const CablePlacement kPlacements[] = {
-    {1, 0, 0x378},      {2, 0, 0x278},      {3, 0, 0x3BC},      {0, 0, 0},
+    {1, 0, 0x378},       {2, 0, 0x278},       {3, 0, 0x3BC},       {0, 0, 0},
     {1, 0xD010, 0xD010}, {0, 0xFFFD, 0xFFFD}, {2, 0x0001, 0x0001},
 };
 
