@@ -1,4 +1,4 @@
-// Message-map lookup shared by every window and the application object.
+// Message-map lookup and command dispatch shared by every window and the application object.
 #include "framework/CmdTarget.h"
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
@@ -23,4 +23,12 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, UINT code, UI
         }
     }
     return nullptr;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT id, UINT code, WPARAM wParam, LPARAM lParam) {
+    const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(WM_COMMAND, code, id);
+    if (entry == nullptr)
+        return FALSE;
+    entry->pfn(this, wParam, lParam);
+    return TRUE;
 }

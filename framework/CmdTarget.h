@@ -28,6 +28,10 @@ class CCmdTarget : public CObject {
 public:
     // Finds the handler for a message in this class's map or a base's; null when none.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT code, UINT id) const;
+    // Runs the handler this object's map (or a base's) has for command `id` with
+    // notification `code`; FALSE when there is none. Dialogs override it to pass
+    // unhandled commands on to their owner and the application.
+    virtual BOOL OnCmdMsg(UINT id, UINT code, WPARAM wParam, LPARAM lParam);
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();

@@ -1,9 +1,19 @@
 // Modal dialogs. The dialog procedure attaches the object at WM_INITDIALOG and
 // replaces the window procedure with AfxWndProc; from then on every message goes
-// through the message map first and the dialog manager handles the rest.
+// through the message map first and the dialog manager handles the rest. Commands
+// the dialog's map does not handle go on to its owner and then to the application.
 #include "framework/Dialog.h"
 
 #include "framework/WinApp.h"
+
+namespace {
+
+// Command ids lie from 0x8000 up to the system commands at 0xF000; lower ids are controls'.
+bool IsCommandId(UINT id) {
+    return id >= 0x8000 && id < 0xF000;
+}
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
@@ -52,4 +62,17 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::OnCmdMsg(UINT id, UINT code, WPARAM wParam, LPARAM lParam) {
+    if (CWnd::OnCmdMsg(id, code, wParam, lParam))
+        return TRUE;
+    if (code != 0 || !IsCommandId(id))
+        return FALSE;
+    // The owner's map only: its own routing would ask the application a second time.
+    if (CWnd* owner = CWnd::FromHandlePermanent(::GetWindow(m_hWnd, GW_OWNER)))
+        if (owner->CCmdTarget::OnCmdMsg(id, code, wParam, lParam))
+            return TRUE;
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && app->OnCmdMsg(id, code, wParam, lParam);
 }

@@ -15,6 +15,11 @@ public:
     // dialog manager puts the focus on the first tab stop.
     virtual BOOL OnInitDialog();
 
+    // The dialog's own map first; a command (not a control notification, nor a system
+    // command) it does not handle goes on to its owner window's map, then to the
+    // application's, where application-wide commands such as ID_HELP are handled.
+    BOOL OnCmdMsg(UINT id, UINT code, WPARAM wParam, LPARAM lParam) override;
+
 protected:
     // Enter: validate and save the fields, close with IDOK only when that succeeds.
     virtual void OnOK();

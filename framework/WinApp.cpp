@@ -1,6 +1,7 @@
 // The application object, its names, its settings file and the start-up sequence.
 #include "framework/WinApp.h"
 
+#include "framework/Help.h"
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
@@ -86,10 +87,15 @@ BOOL CWinApp::GetProfileText(LPCSTR section, LPCSTR entry, LPSTR buffer, DWORD s
 }
 
 void CWinApp::OnHelp() {
-    if (::GetFileAttributesA(m_pszHelpFilePath) == INVALID_FILE_ATTRIBUTES)
+    if (m_pszHelpFilePath == nullptr ||
+        ::GetFileAttributesA(m_pszHelpFilePath) == INVALID_FILE_ATTRIBUTES)
         return;
+    WinHelp(0, HELP_FINDER);
+}
+
+void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
     CWnd* main = AfxGetMainWnd();
-    ::WinHelpA(main ? main->m_hWnd : nullptr, m_pszHelpFilePath, HELP_FINDER, 0);
+    AfxWinHelp(main ? main->m_hWnd : nullptr, m_pszHelpFilePath, command, data);
 }
 
 int CWinApp::Run() {

@@ -31,8 +31,12 @@ public:
     // Three-dimensional controls are the platform's own look since Windows 95: nothing to do.
     BOOL Enable3dControlsStatic() { return TRUE; }
 
-    // Default Help: opens m_pszHelpFilePath with WinHelp when such a file exists.
+    // Default Help (ID_HELP): opens the contents of m_pszHelpFilePath when that file
+    // exists; without a help file the command does nothing.
     void OnHelp();
+    // Asks the help viewer for `command` with `data` in m_pszHelpFilePath, owned by the
+    // main window (through the AfxWinHelp seam).
+    virtual void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT);
 
     LPCSTR m_pszAppName = nullptr;      // "tamberlo" for tamberlo.exe
     LPCSTR m_pszExeName = nullptr;      // the program file's name without folder and extension

@@ -126,11 +126,10 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     // is the echo of the exchange itself; it must not reach the handlers.
     if (lParam != 0 && State().lockoutNotify == m_hWnd)
         return TRUE;
-    const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(WM_COMMAND, HIWORD(wParam), LOWORD(wParam));
-    if (entry == nullptr)
-        return FALSE;
-    entry->pfn(this, wParam, lParam);
-    return TRUE;
+    // A menu item (code 0) and an accelerator (code 1) are both plain commands; only
+    // a control's notification code tells one notification from another.
+    const UINT code = lParam != 0 ? HIWORD(wParam) : 0;
+    return OnCmdMsg(LOWORD(wParam), code, wParam, lParam);
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

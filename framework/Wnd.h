@@ -33,6 +33,8 @@ public:
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // WM_COMMAND: hands the command or control notification to OnCmdMsg, except the
+    // notifications that arise while this window exchanges data with its controls.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     // The processing the window had before it was attached (its class's or previous procedure).
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);

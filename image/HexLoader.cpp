@@ -20,7 +20,7 @@ void CTamberloDlg::OnOpenHexFile() {
 
     // A file that cannot be opened throws; the window procedure's guard reports it.
     CFile file(dialog.GetPathName(), CFile::modeRead | CFile::shareExclusive);
-    if (file.GetLength() > kMaxHexFileSize) {
+    if (!HexFileFitsBuffer(file.GetLength())) {
         char message[kHexMessageBufferSize];
         MessageBox(FormatHexFileTooLargeMessage(file.GetFilePath(), message, sizeof message));
         return;

@@ -31,6 +31,14 @@ unsigned DecodeAddress(const unsigned char* chars) {
     return 256 * DecodeByte(chars) + DecodeByte(chars + 2);
 }
 
+// The 16-bit value of an extended address record: its two data bytes, high byte first. A record
+// of another length is read the same way, a missing byte as 0 and bytes past the second unused.
+std::uint32_t ExtendedAddressValue(const unsigned char* record, unsigned count) {
+    const std::uint32_t high = count > 0 ? record[0] : 0u;
+    const std::uint32_t low = count > 1 ? record[1] : 0u;
+    return 256 * high + low;
+}
+
 std::uint32_t LineOfOffset(const unsigned char* data, std::size_t offset) {
     std::uint32_t line = 1;
     for (std::size_t i = 0; i < offset; ++i) {
@@ -48,6 +56,10 @@ HexParseResult Fail(FlashImage image, HexParseStatus status, std::uint32_t line,
 }
 
 } // namespace
+
+bool HexFileFitsBuffer(std::uint64_t fileLength) {
+    return fileLength <= kMaxHexFileSize;
+}
 
 void ClearFlashImage(FlashImage image) {
     std::memset(image.bytes, 0x00, kFlashImageSize);
@@ -122,15 +134,15 @@ HexParseResult ParseIntelHex(const unsigned char* data, std::size_t length, Flas
         } else if (type == kTypeEndOfFile) {
             return HexParseResult{HexParseStatus::Ok, 0, 0};
         } else if (type == kTypeExtendedSegmentAddress || type == kTypeExtendedLinearAddress) {
-            bool upperAddressSet = false;
-            for (unsigned i = 0; i < count; ++i) {
-                upperAddressSet = upperAddressSet || record[i] != 0;
-            }
-            if (upperAddressSet) {
-                const unsigned upper =
-                    256u * (count > 0 ? record[0] : 0u) + (count > 1 ? record[1] : 0u);
-                return Fail(image, HexParseStatus::ExtendedAddressBeyondFlash,
-                            LineOfOffset(data, mark), upper);
+            // A zero value changes no address, so such records are harmless; any other value
+            // would move the data after it away from the 16-bit addresses the flash takes.
+            const std::uint32_t value = ExtendedAddressValue(record, count);
+            if (value != 0) {
+                const bool segment = type == kTypeExtendedSegmentAddress;
+                return Fail(image,
+                            segment ? HexParseStatus::SegmentAddressUnsupported
+                                    : HexParseStatus::LinearAddressUnsupported,
+                            LineOfOffset(data, mark), segment ? value * 16 : value << 16);
             }
         }
 

@@ -1,6 +1,6 @@
-// Intel HEX parser core: decodes the text of a HEX file into the 8 KB flash image of the
-// AT90S8535. Portable C++17 with no platform headers; allocates nothing and throws nothing, so
-// the Windows program and the native tests share it unchanged.
+// Intel HEX parser core: the size limit of a HEX file and the decoding of its text into the 8 KB
+// flash image of the AT90S8535. Portable C++17 with no platform headers; allocates nothing and
+// throws nothing, so the Windows program and the native tests share it unchanged.
 #ifndef TAMBERLO_IMAGE_HEXPARSER_H
 #define TAMBERLO_IMAGE_HEXPARSER_H
 
@@ -29,14 +29,21 @@ enum class HexParseStatus {
     NotIntelHex,               // no ':' where a record must start, or the data ends inside a record
     ChecksumError,             // a record's bytes do not sum to 0 mod 256
     DataBeyondFlash,           // a data record reaches past byte 8191
-    ExtendedAddressBeyondFlash // a type 2 or 4 record with a nonzero upper address
+    SegmentAddressUnsupported, // a type 2 record with a nonzero segment
+    LinearAddressUnsupported   // a type 4 record with a nonzero upper address
 };
 
 struct HexParseResult {
     HexParseStatus status;
     std::uint32_t line; // 1-based line of the failing record's ':' (LFs before it + 1); 0 if none
-    std::uint32_t address; // failing record's load address, or the extended address value
+    // The failing data record's load address, or the base address an extended address record
+    // sets for the records after it (segment x 16, or upper address x 65536).
+    std::uint32_t address;
 };
+
+// Whether a file of fileLength bytes fits the file buffer and may be loaded; a longer file is
+// refused before any of it is read.
+bool HexFileFitsBuffer(std::uint64_t fileLength);
 
 // Sets every image byte to 0x00 and the end index to 0; call before each parse.
 void ClearFlashImage(FlashImage image);

@@ -6,6 +6,11 @@
 
 namespace {
 
+// The end of both extended address messages, after the base address the record sets.
+const char kExtendedAddressesUnsupported[] =
+    " for the data after it. Extended addresses are not supported for the AT90S8535, whose 8 KB "
+    "flash takes 16-bit addresses only.";
+
 const char* WriteEmpty(char* buffer, std::size_t size) {
     if (size > 0) {
         buffer[0] = '\0';
@@ -36,11 +41,15 @@ const char* FormatHexParseMessage(const HexParseResult& result, char* buffer, st
                       "AT90S8535.",
                       line, address);
         return buffer;
-    case HexParseStatus::ExtendedAddressBeyondFlash:
+    case HexParseStatus::SegmentAddressUnsupported:
         std::snprintf(buffer, size,
-                      "Line %u: extended address 0x%04X places data beyond the 8 KB flash of "
-                      "the AT90S8535.",
-                      line, address);
+                      "Line %u: extended segment address 0x%04X sets base address 0x%X%s", line,
+                      address / 16, address, kExtendedAddressesUnsupported);
+        return buffer;
+    case HexParseStatus::LinearAddressUnsupported:
+        std::snprintf(buffer, size,
+                      "Line %u: extended linear address 0x%04X sets base address 0x%X%s", line,
+                      address >> 16, address, kExtendedAddressesUnsupported);
         return buffer;
     }
     return WriteEmpty(buffer, size);

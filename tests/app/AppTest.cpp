@@ -1,8 +1,10 @@
 // The main window as the application starts it: title, frame, system menu, the
-// About box from every command id with the About item's high bits, and closing.
+// About box from every command id with the About item's high bits, closing, and the
+// Help command, which the dialog passes on to the application.
 #include "app/IconLayout.h"
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
+#include "framework/Help.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
@@ -11,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -155,4 +159,108 @@ TEST_F(AppTest, DragIconIsTheWindowIcon) {
         EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
         ::EndDialog(dialog, IDCANCEL);
     });
+}
+
+namespace {
+
+struct HelpCall {
+    HWND owner;
+    std::string file;
+    UINT command;
+    ULONG_PTR data;
+};
+
+std::vector<HelpCall> g_helpCalls;
+
+BOOL RecordHelpCall(HWND owner, LPCSTR file, UINT command, ULONG_PTR data) {
+    g_helpCalls.push_back(HelpCall{owner, file ? file : "", command, data});
+    return TRUE;
+}
+
+// The help file belongs beside the program file, with the program's name and ".HLP".
+std::string HelpFileBesideTheProgram() {
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string help(path, length);
+    return help.substr(0, help.rfind('.')) + ".HLP";
+}
+
+// A help file is present and the help viewer is replaced by a recorder.
+class HelpTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        std::ofstream(helpFile, std::ios::binary) << "help";
+        g_helpCalls.clear();
+        previousHook = AfxSetWinHelpHook(&RecordHelpCall);
+    }
+    void TearDown() override {
+        AfxSetWinHelpHook(previousHook);
+        ::DeleteFileA(helpFile.c_str());
+    }
+
+    const std::string helpFile = HelpFileBesideTheProgram();
+    AfxWinHelpHook previousHook = nullptr;
+};
+
+} // namespace
+
+TEST_F(HelpTest, HelpCommandOpensTheHelpFileBesideTheProgram) {
+    driver.On("About tamberlo", [](HWND about) {
+        ::SendMessageA(about, WM_COMMAND, ID_HELP, 0);
+        ClickButton(about, IDOK);
+    });
+    HWND mainWindow = nullptr;
+    RunMainDialog(driver, [&](HWND dialog) {
+        mainWindow = dialog;
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0); // a menu item
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_HELP, 1), 0); // an accelerator
+        ::SendMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        EXPECT_TRUE(::IsWindow(dialog));
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    ASSERT_EQ(g_helpCalls.size(), 3u) << "twice from the main window, once from the About box";
+    for (const HelpCall& call : g_helpCalls) {
+        EXPECT_EQ(call.owner, mainWindow);
+        EXPECT_EQ(call.file, helpFile);
+        EXPECT_EQ(call.command, static_cast<UINT>(HELP_FINDER));
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(HelpTest, WithoutAHelpFileHelpDoesNothing) {
+    ::DeleteFileA(helpFile.c_str());
+    RunMainDialog(driver, [](HWND dialog) {
+        ::SendMessageA(dialog, WM_COMMAND, ID_HELP, 0);
+        EXPECT_TRUE(::IsWindow(dialog));
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(g_helpCalls.empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(HelpTest, CommandsThatNobodyHandlesDoNothing) {
+    RunMainDialog(driver, [](HWND dialog) {
+        HWND erase = ::GetDlgItem(dialog, IDC_ERASE);
+        const struct {
+            WPARAM wParam;
+            LPARAM lParam;
+            const char* what;
+        } cases[] = {
+            {0x8123, 0, "a command id without a handler"},
+            {ID_HELP + 1, 0, "a standard command id without a handler"},
+            {0x1234, 0, "an id below the command range"},
+            {0xF123, 0, "an id in the system commands' range"},
+            {MAKEWPARAM(ID_HELP, EN_CHANGE), reinterpret_cast<LPARAM>(erase),
+             "a control's notification that carries the Help id"},
+        };
+        for (const auto& c : cases) {
+            ::SendMessageA(dialog, WM_COMMAND, c.wParam, c.lParam);
+            EXPECT_TRUE(::IsWindow(dialog)) << c.what;
+            EXPECT_TRUE(g_helpCalls.empty()) << c.what;
+        }
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(driver.Shown(), std::vector<std::string>{"tamberlo"});
+    EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -1,9 +1,11 @@
-// Messages the dialog shows: the oversized-file refusal and truncation into a small buffer.
+// Messages the dialog shows: the oversized-file refusal, the extended address refusals at the
+// extremes of their values, and truncation into a small buffer.
 #include "image/HexParser.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -12,6 +14,26 @@ TEST(HexMessages, TooLargeFileNamesFileAndLimit) {
     EXPECT_STREQ(FormatHexFileTooLargeMessage("C:\\avr\\blink.hex", message, sizeof message),
                  "C:\\avr\\blink.hex is too large for the AT90S8535: a HEX file for its 8 KB "
                  "flash is at most 24576 bytes.");
+}
+
+TEST(HexMessages, ExtendedAddressesGiveTheBaseAddressTheyLeadTo) {
+    const struct {
+        HexParseResult result;
+        const char* start;
+    } cases[] = {
+        {{HexParseStatus::SegmentAddressUnsupported, 7, 0x00010},
+         "Line 7: extended segment address 0x0001 sets base address 0x10 for"},
+        {{HexParseStatus::SegmentAddressUnsupported, 1, 0xFFFF0},
+         "Line 1: extended segment address 0xFFFF sets base address 0xFFFF0 for"},
+        {{HexParseStatus::LinearAddressUnsupported, 2, 0xFFFF0000},
+         "Line 2: extended linear address 0xFFFF sets base address 0xFFFF0000 for"},
+    };
+    for (const auto& c : cases) {
+        char message[kHexMessageBufferSize];
+        const std::string text = FormatHexParseMessage(c.result, message, sizeof message);
+        EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
+        EXPECT_NE(text.find("not supported for the AT90S8535"), std::string::npos) << text;
+    }
 }
 
 TEST(HexMessages, LongTextIsCutToTheBufferAndTerminated) {

@@ -132,16 +132,36 @@ const FixtureCase kCases[] = {
      {}},
     {"extended_linear_address_nonzero_fails.hex",
      nullptr,
-     HexParseStatus::ExtendedAddressBeyondFlash,
-     "Line 1: extended address 0x0001 places data beyond the 8 KB flash of the AT90S8535.",
+     HexParseStatus::LinearAddressUnsupported,
+     "Line 1: extended linear address 0x0001 sets base address 0x10000 for the data after it. "
+     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
+     "addresses only.",
      0,
      {}},
     {"extended_segment_address_nonzero_fails.hex",
      nullptr,
-     HexParseStatus::ExtendedAddressBeyondFlash,
-     "Line 2: extended address 0x1000 places data beyond the 8 KB flash of the AT90S8535.",
+     HexParseStatus::SegmentAddressUnsupported,
+     "Line 2: extended segment address 0x1000 sets base address 0x10000 for the data after it. "
+     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
+     "addresses only.",
      0,
      {{0, {1}}}},
+    // Segment 0x0100 leads to 0x1000, inside the flash: refused all the same, since the data
+    // after it would land 4 KB away from the addresses its records carry.
+    {"extended_segment_address_inside_flash_fails.hex",
+     nullptr,
+     HexParseStatus::SegmentAddressUnsupported,
+     "Line 1: extended segment address 0x0100 sets base address 0x1000 for the data after it. "
+     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
+     "addresses only.",
+     0,
+     {}},
+    {"extended_address_bytes_past_the_second_ignored.hex",
+     nullptr,
+     HexParseStatus::Ok,
+     "",
+     0x10,
+     {{0x10, {0x55}}}},
 };
 
 std::string FixturePath(const char* file) {

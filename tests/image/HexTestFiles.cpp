@@ -1,6 +1,7 @@
 // Test helpers shared by the fixture and real-file tests.
 #include "tests/image/HexTestFiles.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -17,4 +18,12 @@ std::vector<unsigned char> ReadWholeFile(const std::string& path) {
 HexParseResult LoadHexBytes(const std::vector<unsigned char>& fileBytes, FlashImage image) {
     ClearFlashImage(image);
     return ParseIntelHex(fileBytes.data(), fileBytes.size(), image);
+}
+
+std::optional<HexParseResult> LoadHexFileAsTheProgramDoes(const std::string& path,
+                                                          FlashImage image) {
+    if (!HexFileFitsBuffer(std::filesystem::file_size(path))) {
+        return std::nullopt;
+    }
+    return LoadHexBytes(ReadWholeFile(path), image);
 }

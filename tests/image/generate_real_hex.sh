@@ -2,7 +2,8 @@
 # Writes HEX files made by real tools into OUTDIR, each beside NAME.bin, the bytes that
 # `objcopy -I ihex -O binary` reads from it: avr-objcopy output of small programs built with
 # avr-gcc for the AT90S8535, and srec_cat output at every record size from 1 to 255 bytes with
-# LF and with CR LF line ends.
+# LF and with CR LF line ends (those with short records are longer than the program's 24576-byte
+# limit), and two files padded to either side of that limit.
 set -euo pipefail
 src_dir=$1
 out_dir=$2
@@ -28,6 +29,16 @@ for size in 1 7 32 255; do
     srec_cat "$out_dir/avr-objcopy_uart_table.hex" -intel \
         -o "$out_dir/srec_cat_uart_table_${size}_crlf.hex" -intel -Output_Block_Size="$size" -crlf
 done
+
+# The program's size limit from both sides: a full-flash file padded after its end-of-file record,
+# where readers stop, with blank lines to exactly 24576 bytes and to one byte more.
+pad_with_blank_lines() {
+    local source=$1 size=$2 out=$3
+    cp "$source" "$out"
+    head -c $((size - $(stat -c %s "$source"))) /dev/zero | tr '\0' '\n' >>"$out"
+}
+pad_with_blank_lines "$out_dir/srec_cat_full_16_crlf.hex" 24576 "$out_dir/padded_to_24576_bytes.hex"
+pad_with_blank_lines "$out_dir/srec_cat_full_16_crlf.hex" 24577 "$out_dir/padded_to_24577_bytes.hex"
 
 for hex in "$out_dir"/*.hex; do
     objcopy -I ihex -O binary "$hex" "${hex%.hex}.bin"

@@ -1,6 +1,7 @@
-// Loading a HEX file in the program: the real Open dialog (cancel, OK), the progress
-// bar, the parse messages, the refused oversized file and the file errors, which the
-// window procedure's guard reports while the program keeps running.
+// Loading a HEX file in the program: the real Open dialog (its filter and options,
+// cancel, OK), the progress bar, the parse messages, a second file replacing the first,
+// the size limit from both sides and the file errors, which the window procedure's
+// guard reports while the program keeps running.
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "framework/File.h"
@@ -12,10 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,6 +35,44 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 const char kGoodHex[] = ":0400000001020304F2\r\n:02000600AABB93\r\n:00000001FF\r\n";
 const char kBadChecksum[] = ":0400000001020304F2\r\n:02000600AABB94\r\n:00000001FF\r\n";
+
+// Byte i of the full flash image the files below hold.
+unsigned char FullFlashByte(size_t i) {
+    return static_cast<unsigned char>(i * 7 + 3);
+}
+
+// A HEX file of exactly `size` bytes holding the whole 8 KB flash: 16-byte records with
+// CR LF, blank lines between the first records to make up the size, and the end-of-file
+// record as its very last bytes.
+std::string FullFlashHexOfSize(size_t size) {
+    std::vector<std::string> records;
+    for (unsigned address = 0; address < 8192; address += 16) {
+        char record[64];
+        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
+        int length = std::snprintf(record, sizeof record, ":10%04X00", address);
+        for (unsigned i = 0; i < 16; ++i) {
+            sum += FullFlashByte(address + i);
+            length += std::snprintf(record + length, sizeof record - length, "%02X",
+                                    FullFlashByte(address + i));
+        }
+        std::snprintf(record + length, sizeof record - length, "%02X\r\n", (256 - sum % 256) % 256);
+        records.push_back(record);
+    }
+    const std::string endOfFile = ":00000001FF";
+    size_t padding = size - endOfFile.size();
+    for (const std::string& record : records)
+        padding -= record.size();
+    std::string file;
+    for (const std::string& record : records) {
+        file += record;
+        const size_t gap = padding < 200 ? padding : 200; // the parser allows 253
+        file.append(gap, '\n');
+        padding -= gap;
+    }
+    file += endOfFile;
+    EXPECT_EQ(file.size(), size);
+    return file;
+}
 
 void ChooseFile(HWND open, const std::string& path) {
     ::SetWindowTextA(OpenDialogFileNameField(open), path.c_str());
@@ -201,4 +243,94 @@ TEST(FileExceptionTest, OpeningAFolderForReadingIsRefused) {
     EXPECT_FALSE(file.Open(folder, CFile::modeRead | CFile::shareExclusive, &error));
     EXPECT_NE(error.m_cause, CFileException::none);
     EXPECT_EQ(error.m_strFileName, folder);
+}
+
+TEST_F(HexLoaderTest, TheOpenDialogOffersThreeFiltersAndSetsNoOptionsOfItsOwn) {
+    std::vector<std::string> filters;
+    LRESULT selected = -1;
+    std::string fileName = "not read";
+    bool readOnlyBoxShown = false;
+    bool resizable = false;
+    // A name typed without an extension, which only a default extension would turn into
+    // the file that exists.
+    const std::string noExtension = TempPath("loader-typed-name");
+    ::DeleteFileA(noExtension.c_str());
+    WriteFile(noExtension + ".hex", kGoodHex);
+    driver.On("Open", [&](HWND open) {
+        HWND types = ::GetDlgItem(open, cmb1);
+        for (LRESULT i = 0; i < ::SendMessageA(types, CB_GETCOUNT, 0, 0); ++i) {
+            char text[64] = {};
+            ::SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            filters.emplace_back(text);
+        }
+        selected = ::SendMessageA(types, CB_GETCURSEL, 0, 0);
+        char name[MAX_PATH] = {};
+        ::GetWindowTextA(OpenDialogFileNameField(open), name, sizeof name);
+        fileName = name;
+        HWND readOnly = ::GetDlgItem(open, chx1);
+        readOnlyBoxShown = readOnly != nullptr && ::IsWindowVisible(readOnly);
+        resizable = (::GetWindowLongA(open, GWL_STYLE) & WS_THICKFRAME) != 0;
+        const size_t boxesBefore = boxes.Boxes().size();
+        ChooseFile(open, noExtension);
+        // Had the dialog insisted on an existing file, it would have said so and stayed open.
+        if (boxes.Boxes().size() != boxesBefore)
+            ::SendMessageA(open, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    Run([&](HWND dialog) { ClickButton(dialog, IDC_OPENHEX); });
+
+    EXPECT_EQ(filters,
+              (std::vector<std::string>{"Hex File(*.hex)", "Hex File(*.rom)", "All File(*.*)"}));
+    EXPECT_EQ(selected, 0);
+    EXPECT_EQ(fileName, "") << "no initial file name";
+    EXPECT_TRUE(readOnlyBoxShown);
+    EXPECT_TRUE(resizable);
+    // The dialog took the name as typed, though no such file exists; the program's own
+    // open then fails.
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{noExtension + " was not found."});
+}
+
+TEST_F(HexLoaderTest, ASecondFileLeavesNothingOfTheFirst) {
+    const std::string first = TempPath("loader-first.hex");
+    const std::string second = TempPath("loader-second.hex");
+    WriteFile(first, FullFlashHexOfSize(24000));
+    WriteFile(second, kGoodHex);
+    Run([&](HWND dialog) {
+        Load(dialog, first);
+        ASSERT_EQ(dlg.m_imageEnd, 8191u);
+        Load(dialog, second);
+        EXPECT_EQ(Caption(::GetDlgItem(dialog, IDC_PROGRESS)), "Load Hex File Ok");
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(dlg.m_imageEnd, 7u);
+    EXPECT_EQ(dlg.m_fileLength, std::strlen(kGoodHex));
+    unsigned char expected[8192] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
+    for (size_t i = 0; i < sizeof expected; ++i)
+        ASSERT_EQ(dlg.m_image[i], expected[i]) << "image byte " << i;
+}
+
+TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
+    const std::string atLimit = TempPath("loader-24576.hex");
+    const std::string pastLimit = TempPath("loader-24577.hex");
+    WriteFile(atLimit, FullFlashHexOfSize(24576));
+    WriteFile(pastLimit, FullFlashHexOfSize(24577));
+    std::string captionAfterLimit;
+    Run([&](HWND dialog) {
+        HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+        Load(dialog, atLimit);
+        captionAfterLimit = Caption(progress);
+        EXPECT_EQ(dlg.m_fileLength, 24576u);
+        ::SetWindowTextA(progress, "Erase Ok");
+        Load(dialog, pastLimit);
+        EXPECT_EQ(Caption(progress), "Erase Ok");
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 0);
+    });
+    EXPECT_EQ(captionAfterLimit, "Load Hex File Ok");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, pastLimit + " is too large for the AT90S8535: a HEX file "
+                                                 "for its 8 KB flash is at most 24576 bytes.");
+    EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
+    // The refused file changed nothing: the first file's whole flash is still loaded.
+    EXPECT_EQ(dlg.m_imageEnd, 8191u);
+    for (size_t i = 0; i < 8192; ++i)
+        ASSERT_EQ(dlg.m_image[i], FullFlashByte(i)) << "image byte " << i;
 }
