@@ -1,7 +1,8 @@
 // The serial link at pin level on the simulated board: what each line operation
 // drives, the order of MOSI, MISO and SCK within a bit, the reset sequence and its
-// waits, the release, the handshake with a chip, without a chip or without power,
-// and the busy wait.
+// waits, the release and the order of its lines, the handshake with a chip, without a
+// chip or without power, the busy wait, and the slow chip clocks that need a larger
+// DELAY BIT.
 #include "app/tamberloDlg.h"
 #include "link/BitDelay.h"
 #include "tests/harness/MessageBoxCapture.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -131,14 +133,42 @@ INSTANTIATE_TEST_SUITE_P(DelayByte, EnterProgrammingTest,
                                          // the product is taken in 32 bits
                                          ResetCase{21474837, 104}));
 
-TEST_F(LinkTest, ReleaseDrivesSckMosiAndResetHighWithoutWaiting) {
+struct Lines {
+    bool sck, mosi, reset;
+    bool operator==(const Lines& o) const {
+        return sck == o.sck && mosi == o.mosi && reset == o.reset;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Lines& l) {
+    return out << "{SCK " << l.sck << ", MOSI " << l.mosi << ", RESET " << l.reset << "}";
+}
+
+// SCK and MOSI go high while RESET still holds the chip, so the chip only starts to
+// run once its lines are at rest.
+TEST_F(LinkTest, ReleaseRaisesSckThenMosiThenResetWithoutWaiting) {
     board.Board().Out(kData, 0x00);
     board.Board().Out(kControl, 0x0B);
     ASSERT_FALSE(Pins().sck || Pins().mosi || Pins().reset);
     dlg.ReleaseTarget();
-    EXPECT_TRUE(Pins().sck);
-    EXPECT_TRUE(Pins().mosi);
-    EXPECT_TRUE(Pins().reset);
+    // The line levels after each write, from the values written.
+    Lines lines{false, false, false};
+    std::vector<Lines> afterEachWrite;
+    for (const PortAccess& access : recorder.Accesses()) {
+        if (!access.write)
+            continue;
+        if (access.address == kData) {
+            lines.sck = (access.value & 0x01) != 0;
+            lines.reset = (access.value & 0x02) != 0;
+        } else if (access.address == kControl) {
+            lines.mosi = ((access.value ^ 0x0B) & 0x01) != 0;
+        }
+        afterEachWrite.push_back(lines);
+    }
+    const std::vector<Lines> expected = {
+        {true, false, false}, {true, true, false}, {true, true, true}};
+    EXPECT_EQ(afterEachWrite, expected);
+    EXPECT_TRUE(Pins().sck && Pins().mosi && Pins().reset);
     EXPECT_TRUE(board.Waits().Waits().empty());
 }
 
@@ -231,6 +261,68 @@ TEST_P(BitDelayTest, CountsDown5500TimesPerPassWithoutTouchingAnything) {
 INSTANTIATE_TEST_SUITE_P(Passes, BitDelayTest,
                          testing::Values(BitDelayCase{0, 0}, BitDelayCase{1, 5500},
                                          BitDelayCase{3, 16500}, BitDelayCase{10, 55000}));
+
+// A slow chip clock needs a larger DELAY BIT. The chip sees an SCK phase only when it
+// lasts more than two of its clock cycles, and takes MOSI only when it was set at least
+// one cycle before SCK rises. Here a BitDelay pass takes 1.5 us and each port access
+// 1 us, so SCK stays high for DELAY BIT x 1.5 us + 2 us (the read and write of SckLow),
+// while MOSI is always set 3 us (three accesses) before SCK rises, whatever DELAY BIT is.
+enum class Cause { None, ShortSckPhase, LateMosi };
+
+struct ChipClockCase {
+    const char* name;
+    std::uint32_t chipClockHz;
+    std::uint32_t delayBit;
+    Cause failure;
+};
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ChipClockCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+constexpr double kPassNs = 1500;
+constexpr std::uint64_t kAccessNs = 1000;
+
+class ChipClockTest : public LinkTest, public testing::WithParamInterface<ChipClockCase> {
+protected:
+    static sim::BoardSettings WithClock(std::uint32_t hz) {
+        sim::BoardSettings settings;
+        settings.chipClockHz = hz;
+        return settings;
+    }
+    ChipClockTest() : LinkTest(WithClock(GetParam().chipClockHz)) {
+        TestPort::SetNsPerBusyDecrement(kPassNs / kBitDelayCountdown);
+    }
+    ~ChipClockTest() override { TestPort::SetNsPerBusyDecrement(0); }
+};
+
+TEST_P(ChipClockTest, HandshakeNeedsPhasesLongerThanTwoChipCycles) {
+    const ChipClockCase& c = GetParam();
+    const std::uint64_t before = board.Clock().NowNs();
+    board.Board().In(kStatus);
+    ASSERT_EQ(board.Clock().NowNs() - before, kAccessNs) << "the phase lengths above assume it";
+    dlg.m_delayBit = c.delayBit;
+    dlg.EnterProgramming();
+    EXPECT_EQ(dlg.ProgrammingEnable(), c.failure == Cause::None ? 1 : 0);
+    EXPECT_EQ(boxes.Boxes().size(), c.failure == Cause::None ? 0u : 1u);
+    const auto& counters = board.Chip().counters();
+    EXPECT_EQ(counters.sckPulsesMissed > 0, c.failure == Cause::ShortSckPhase);
+    EXPECT_EQ(counters.mosiSetupViolations > 0, c.failure == Cause::LateMosi);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SlowClocks, ChipClockTest,
+    testing::Values(ChipClockCase{"At4MHzDelayBit1", 4'000'000, 1, Cause::None},
+                    // 2 cycles = 4 us: 3.5 us high is too short, 5 us is enough.
+                    ChipClockCase{"At500kHzDelayBit1", 500'000, 1, Cause::ShortSckPhase},
+                    ChipClockCase{"At500kHzDelayBit2", 500'000, 2, Cause::None},
+                    // 2 cycles = 5.7 us: 5 us is still too short, 6.5 us is enough.
+                    ChipClockCase{"At350kHzDelayBit2", 350'000, 2, Cause::ShortSckPhase},
+                    ChipClockCase{"At350kHzDelayBit3", 350'000, 3, Cause::None},
+                    // 1 cycle = 4 us of MOSI setup, more than the 3 us it gets at any DELAY BIT.
+                    ChipClockCase{"At250kHzDelayBit10", 250'000, 10, Cause::LateMosi}),
+    [](const testing::TestParamInfo<ChipClockCase>& info) { return std::string(info.param.name); });
 
 TEST(LinkWithoutPort, EveryEntryPointLeavesThePortAlone) {
     TestBoard board;

@@ -101,22 +101,47 @@ TEST_F(OpsTest, BlankCheckReadsEveryByteOfAnErasedChip) {
     EXPECT_TRUE(Released());
 }
 
-TEST_F(OpsTest, BlankCheckStopsAtTheFirstProgrammedByte) {
-    board.Chip().flash()[0] = 0x00;
+struct NotBlankCase {
+    const char* name;
+    std::uint32_t programmedByte; // the one flash byte that is not 0xFF
+    std::uint64_t reads;          // reads up to and including that byte
+    const char* caption;          // left in the bar at the "Not Blank" box
+};
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const NotBlankCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class NotBlankTest : public OpsTest, public testing::WithParamInterface<NotBlankCase> {};
+
+TEST_P(NotBlankTest, StopsAtTheFirstProgrammedByteWhileTheChipIsHeld) {
+    const NotBlankCase& c = GetParam();
+    board.Chip().flash()[c.programmedByte] = 0x00;
     int result = -1;
     bool heldWhileShown = false;
     boxes.OnShow([&](const CapturedBox&) { heldWhileShown = !board.Board().pins().reset; });
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         result = dlg.OnBlank();
-        EXPECT_EQ(ProgressText(dialog), "Blank Check");
+        EXPECT_EQ(ProgressText(dialog), c.caption);
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Not Blank"});
     EXPECT_TRUE(heldWhileShown);
-    EXPECT_EQ(board.Chip().counters().flashReadsTotal, 1u) << "the high byte is never read";
-    EXPECT_TRUE(progress.TextsAtSteps().empty());
+    EXPECT_EQ(board.Chip().counters().flashReadsTotal, c.reads);
+    EXPECT_EQ(progress.TextsAtSteps().size(), c.programmedByte / 2) << "one step per blank word";
     EXPECT_TRUE(Released());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, NotBlankTest,
+    // A programmed low byte ends the check before the high byte of its word is read; a
+    // programmed high byte behind an erased low byte is found as well.
+    testing::Values(NotBlankCase{"LowByteOfWord0", 0, 1, "Blank Check"},
+                    NotBlankCase{"HighByteOfWord0", 1, 2, "Blank Check"},
+                    NotBlankCase{"HighByteOfWord100", 201, 202, "Blank Check 2%"},
+                    NotBlankCase{"HighByteOfTheLastWord", 8191, 8192, "Blank Check 99%"}),
+    [](const testing::TestParamInfo<NotBlankCase>& info) { return std::string(info.param.name); });
 
 TEST_F(OpsTest, VerifyAcceptsTheProgrammedImage) {
     const std::vector<unsigned char> image = TestImage(301);

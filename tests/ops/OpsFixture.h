@@ -20,6 +20,12 @@
 
 inline const char kOneMsSettings[] = "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n";
 
+// A settings file with LPT PORT=1 and the given delays.
+inline std::string SettingsWithDelays(unsigned delayBit, unsigned delayByte) {
+    return "[TAMBERLO]\r\nDELAY BIT=" + std::to_string(delayBit) +
+           "\r\nDELAY BYTE=" + std::to_string(delayByte) + "\r\nLPT PORT=1\r\n";
+}
+
 inline sim::BoardSettings BoardWith(sim::BoardFault fault, unsigned long stopAfter = 0) {
     sim::BoardSettings settings;
     settings.fault = fault;

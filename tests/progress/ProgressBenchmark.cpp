@@ -1,5 +1,6 @@
 // Prints what a step of the text progress bar costs: one that repaints, one that does
-// not, and a whole 4096-step run. Figures only; it never fails on timing.
+// not, and a whole 4096-step run. Figures only; it never fails on timing. It fails when
+// it cannot measure: no application object, no window, or a bar that never paints.
 #include "ProgressTestWindow.h"
 
 #include "framework/WinApp.h"
@@ -11,10 +12,13 @@
 
 namespace {
 
-// Average seconds per StepIt over `steps` steps of `range` on a fresh bar.
+// Average seconds per StepIt over `steps` steps of `range` on a fresh bar; -1 when the
+// bar's window cannot be created.
 double TimeSteps(int range, int steps, int* paints) {
     TestableProgress control;
     ProgressWindow window(control);
+    if (window.Control() == nullptr)
+        return -1;
     control.SendMessage(PBM_SETRANGE32, 0, range);
     control.paints = 0;
     const LONGLONG start = StopwatchNow();
@@ -43,12 +47,18 @@ double TimeCaptions(bool sameText) {
 int main() {
     if (AfxGetApp() == nullptr ||
         !AfxWinInit(::GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOW)) {
-        std::printf("no application object\n");
-        return 0;
+        std::fprintf(stderr, "progress benchmark: no application object, nothing measured\n");
+        return 1;
     }
     int paints = 0;
     // 200 pixels over a range of 200: every step moves the edge.
     const double repainting = TimeSteps(200, 200, &paints);
+    if (repainting < 0 || paints == 0) {
+        std::fprintf(stderr, "progress benchmark: %s, nothing measured\n",
+                     repainting < 0 ? "the bar's window could not be created"
+                                    : "the bar never painted");
+        return 1;
+    }
     std::printf("StepIt with repaint:    %9.1f us  (%d paints in 200 steps)\n", repainting * 1e6,
                 paints);
     // 200 pixels over a range of 10^6: the edge moves once in 5000 steps.
