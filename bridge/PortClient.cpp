@@ -1,7 +1,10 @@
-// The program's side of the ring: see PortClient.h. The helper's fields are read with
-// acquire and the program's head stored with release, so an entry is complete before
-// the helper sees it and an answer's byte is there when its ticket is.
+// The program's side of the ring: see PortClient.h. An entry's access word, with its lap
+// mark, is stored last and with release, so the entry is complete when the helper sees
+// the mark; the helper's fields are read with acquire, so an answer's byte is there when
+// its ticket is.
 #include "bridge/PortClient.h"
+
+#include "bridge/Timestamp.h"
 
 namespace bridge {
 
@@ -12,17 +15,26 @@ constexpr std::uint8_t kNoAnswer = 0xFF; // what an undriven port reads
 // looks at the clock.
 constexpr unsigned kSpinsBeforeYield = 2000;
 constexpr unsigned kSpinsPerClockLook = 64;
+constexpr std::uint64_t kMaxGap = 0xFFFFFFFFu;
 
-// Waits until `done()` or the helper timeout; `gone()` ends the wait early.
+// Waits until `done()` or the helper timeout; `gone()` ends the wait early. The clock
+// is first read after a few spins: most waits are over by then, and under Wine a clock
+// reading is a system call.
 template <typename Done, typename Gone>
 bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
-    const std::uint64_t start = platform.NowUs();
+    std::uint64_t start = 0;
     for (unsigned spin = 1;; ++spin) {
         if (done())
             return true;
-        if (spin % kSpinsPerClockLook == 0 &&
-            (gone() || platform.NowUs() - start > kHelperTimeout_us))
-            return false;
+        if (spin % kSpinsPerClockLook == 0) {
+            if (gone())
+                return false;
+            const std::uint64_t now = platform.NowUs();
+            if (start == 0)
+                start = now;
+            else if (now - start > kHelperTimeout_us)
+                return false;
+        }
         if (spin < kSpinsBeforeYield)
             platform.Pause();
         else
@@ -100,6 +112,8 @@ bool PortClient::TryOpen() {
         return false;
     }
     m_head = m_block->head.load(std::memory_order_relaxed);
+    m_tailSeen = m_block->tail.load(std::memory_order_acquire);
+    m_lastReturnTicks = 0;
     m_state = State::Open;
     return true;
 }
@@ -123,21 +137,39 @@ bool PortClient::WaitForHeartbeat() {
     return false;
 }
 
-bool PortClient::Queue(std::uint32_t entry) {
-    const std::uint32_t sequence = m_head;
-    const bool room = WaitUntil(
+// Room for the entry numbered `sequence`. The tail last seen usually shows room
+// already: reading the helper's line on every write would pull it to this core each time.
+bool PortClient::WaitForRoom(std::uint32_t sequence, bool* waited) {
+    if (sequence - m_tailSeen < kRingEntries)
+        return true;
+    *waited = true;
+    return WaitUntil(
         m_platform,
         [&] {
-            return sequence - m_block->tail.load(std::memory_order_acquire) < kRingEntries;
+            m_tailSeen = m_block->tail.load(std::memory_order_acquire);
+            return sequence - m_tailSeen < kRingEntries;
         },
         [&] { return HelperGone(); });
-    if (!room) {
+}
+
+// The entry's gap is the program's own time since the previous access returned: time
+// spent here waiting for the helper is not part of the spacing the port should see.
+bool PortClient::Queue(std::uint32_t access) {
+    const std::uint64_t start = TimestampTicks();
+    const std::uint64_t gap = m_lastReturnTicks == 0 ? 0 : start - m_lastReturnTicks;
+    const std::uint32_t sequence = m_head;
+    bool waited = false;
+    if (!WaitForRoom(sequence, &waited)) {
         CloseOnSilentHelper();
         return false;
     }
-    m_block->ring[sequence & kRingMask].store(entry, std::memory_order_relaxed);
+    RingEntry& entry = m_block->ring[sequence & kRingMask];
+    entry.gap.store(gap > kMaxGap ? kMaxGap : static_cast<std::uint32_t>(gap),
+                    std::memory_order_relaxed);
+    entry.access.store(access | LapMark(sequence), std::memory_order_release);
     m_head = sequence + 1;
-    m_block->head.store(m_head, std::memory_order_release);
+    m_block->head.store(m_head, std::memory_order_relaxed);
+    m_lastReturnTicks = waited ? TimestampTicks() : start;
     return true;
 }
 
@@ -160,6 +192,8 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
         CloseOnSilentHelper();
         return kNoAnswer;
     }
+    m_tailSeen = sequence + 1; // the helper has served everything up to this read
+    m_lastReturnTicks = TimestampTicks();
     return static_cast<std::uint8_t>(answer & 0xFF);
 }
 

@@ -54,7 +54,8 @@ private:
     bool Remap();
     bool WaitForHeartbeat();
     bool HeartbeatFresh();
-    bool Queue(std::uint32_t entry);
+    bool WaitForRoom(std::uint32_t sequence, bool* waited);
+    bool Queue(std::uint32_t access);
     bool HelperGone() const;
     void CloseOnSilentHelper();
 
@@ -63,6 +64,8 @@ private:
     State m_state = State::Disconnected;
     std::uint32_t m_generation = 0; // of the helper opened, or of the one that went silent
     std::uint32_t m_head = 0;
+    std::uint32_t m_tailSeen = 0;
+    std::uint64_t m_lastReturnTicks = 0; // when the last access returned; 0: none yet
     std::uint32_t m_lastBeat = 0;
     std::uint64_t m_lastBeatUs = 0;
 };

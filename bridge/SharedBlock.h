@@ -8,11 +8,20 @@
 // by the helper, by the helper's serving loop and by the program sit on separate cache
 // lines, so the two sides do not steal each other's lines on every access.
 //
-// The port accesses travel through a ring: the program writes entries and advances
-// `head`; the helper serves them in order and advances `tail`. A write is queued and
-// not waited for; a read is queued behind the writes before it, and the helper answers
-// it in `answer` with the read's ticket, so an answer can never be mistaken for the one
-// of an earlier read.
+// The port accesses travel through a ring. The program fills the entries in order, each
+// marked with the lap of the ring it belongs to, so the helper watches the next entry
+// itself and sees it the moment it is complete (one cache line crosses between the
+// cores, not an entry and a separate counter). The helper serves the entries in order
+// and advances `tail`; `head` counts the entries queued, for a helper that attaches later
+// to start from. A write is queued and not waited for; a read is queued behind the
+// writes before it, and the helper answers it in `answer` with the read's ticket, so an
+// answer can never be mistaken for the one of an earlier read.
+//
+// Each entry also carries the program's own time between the previous access and this
+// one, in time-stamp counter ticks. The helper never serves two entries closer together than
+// that: a helper that fell behind (descheduled, or napping) must not squeeze the
+// program's bit delays out of a burst of queued writes, or the chip would see clock
+// pulses shorter than the program made them.
 #pragma once
 
 #include <atomic>
@@ -36,15 +45,24 @@ constexpr std::uint32_t kRingEntries = 1024; // a power of two
 constexpr std::uint32_t kRingMask = kRingEntries - 1;
 static_assert((kRingEntries & kRingMask) == 0, "ring indices wrap with a mask");
 
-// A ring entry: bit 31 set for a read; bits 16-23 the byte to write; bits 0-15 the
-// I/O address.
+// A ring entry: bit 31 set for a read; bits 24-30 the lap mark; bits 16-23 the byte to
+// write; bits 0-15 the I/O address. The mark of entry number `sequence` is its lap
+// modulo 127, plus 1: an entry still holding the previous lap's mark (or a zeroed
+// block's 0) is not yet filled.
 constexpr std::uint32_t kReadFlag = 0x80000000u;
+constexpr std::uint32_t kLapMarks = 127;
 
+constexpr std::uint32_t LapMark(std::uint32_t sequence) {
+    return ((sequence / kRingEntries) % kLapMarks + 1) << 24;
+}
 constexpr std::uint32_t EncodeWrite(std::uint16_t address, std::uint8_t value) {
     return (std::uint32_t{value} << 16) | address;
 }
 constexpr std::uint32_t EncodeRead(std::uint16_t address) {
     return kReadFlag | address;
+}
+constexpr bool IsFilled(std::uint32_t entry, std::uint32_t sequence) {
+    return (entry & 0x7F000000u) == LapMark(sequence);
 }
 constexpr bool IsRead(std::uint32_t entry) {
     return (entry & kReadFlag) != 0;
@@ -70,6 +88,12 @@ constexpr std::uint32_t AnswerTicket(std::uint32_t answer) {
     return answer >> 8;
 }
 
+struct RingEntry {
+    Word access; // EncodeRead / EncodeWrite with the LapMark, stored last
+    Word gap;    // ticks the program spent since the access before; 0 = serve at once
+};
+static_assert(sizeof(RingEntry) == 8, "layout shared by both sides");
+
 struct SharedBlock {
     // Written by the helper when it attaches and detaches. `magic` is stored last when
     // the helper sets up a new block, so a reader that sees it sees the rest; `attached`
@@ -90,9 +114,9 @@ struct SharedBlock {
     Word answer;
     std::uint32_t reserved1[14];
     // Written by the program.
-    Word head; // entries queued
+    Word head; // entries queued; read by a helper when it attaches
     std::uint32_t reserved2[15];
-    Word ring[kRingEntries];
+    RingEntry ring[kRingEntries];
 };
 
 static_assert(std::is_standard_layout<SharedBlock>::value, "mapped as raw memory");
@@ -109,6 +133,6 @@ static_assert(offsetof(SharedBlock, tail) == 64, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, answer) == 68, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, head) == 128, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, ring) == 192, "layout shared by both sides");
-static_assert(sizeof(SharedBlock) == 192 + 4 * kRingEntries, "layout shared by both sides");
+static_assert(sizeof(SharedBlock) == 192 + 8 * kRingEntries, "layout shared by both sides");
 
 } // namespace bridge

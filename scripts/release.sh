@@ -31,7 +31,7 @@ archive() {
   if [ "$kind" = zip ]; then
     (cd "$stage" && zip -q -r -X "$OLDPWD/$out/$name.zip" "$name")
   else
-    tar -C "$stage" --owner=0 --group=0 --numeric-owner -czf "$out/$name.tar.gz" "$name"
+    tar -C "$stage" --owner=0 --group=0 --numeric-owner --sort=name -czf "$out/$name.tar.gz" "$name"
   fi
   echo "release: $out/$(basename "$name").$( [ "$kind" = zip ] && echo zip || echo tar.gz)"
 }

@@ -98,8 +98,7 @@ void BlockFile::Attach(std::uint16_t base) {
     b.base.store(base, std::memory_order_relaxed);
     b.refused.store(0, std::memory_order_relaxed);
     b.helperPid.store(static_cast<std::uint32_t>(::getpid()), std::memory_order_relaxed);
-    b.generation.store(b.generation.load(std::memory_order_relaxed) + 1,
-                       std::memory_order_relaxed);
+    b.generation.store(b.generation.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     Beat();
     b.attached.store(1, std::memory_order_release);
 }

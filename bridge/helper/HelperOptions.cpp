@@ -55,8 +55,8 @@ bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::stri
             *error = "unknown option " + argument;
             return false;
         } else if (deviceGiven) {
-            *error = "one printer port device only (got " + options->device + " and " +
-                     argument + ")";
+            *error =
+                "one printer port device only (got " + options->device + " and " + argument + ")";
             return false;
         } else {
             options->device = argument;

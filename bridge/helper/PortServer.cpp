@@ -6,7 +6,13 @@
 // wake-up to every one of them. Once the program has been quiet for longer than its
 // longest such wait, the loop naps between looks, so an idle helper costs next to no
 // processor time. The heartbeat goes on in both states.
+//
+// Each entry is served no sooner after the one before it than the program queued it
+// (the entry's gap), so a burst of writes that waited in the ring reaches the port with
+// the program's own spacing: the chip sees the clock pulses the program made.
 #include "bridge/helper/PortServer.h"
+
+#include "bridge/Timestamp.h"
 
 #include <cerrno>
 #include <ctime>
@@ -19,6 +25,10 @@ constexpr std::uint64_t kSpinWindow_us = 50'000; // longer than Delay Byte 10's 
 constexpr std::uint64_t kHeartbeatInterval_us = 2'000;
 constexpr long kNap_ns = 200'000;
 constexpr unsigned kSpinsPerClockLook = 64;
+// Gaps replayed at most this long: a longer one was a sleep of the program, which the
+// port has already had while the helper waited for the next entry.
+constexpr std::uint64_t kLongestGap_us = 2'000;
+constexpr long kCalibration_ns = 5'000'000;
 
 std::uint64_t NowUs() {
     timespec now{};
@@ -38,7 +48,29 @@ void CpuPause() {
 #endif
 }
 
+std::uint64_t NowNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+// Time-stamp counter ticks per microsecond.
+std::uint64_t TicksPerMicrosecond() {
+    const std::uint64_t startNs = NowNs();
+    const std::uint64_t startTicks = TimestampTicks();
+    const timespec wait{0, kCalibration_ns};
+    ::nanosleep(&wait, nullptr);
+    const std::uint64_t ns = NowNs() - startNs;
+    const std::uint64_t ticks = TimestampTicks() - startTicks;
+    return ns > 0 && ticks >= ns / 1000 ? ticks * 1000 / ns : 1;
+}
+
 } // namespace
+
+PortServer::PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
+    : m_block(block), m_port(port), m_base(base),
+      m_longestGapTicks(kLongestGap_us * TicksPerMicrosecond()) {}
 
 bool PortServer::Serve(const volatile std::sig_atomic_t& stop) {
     SharedBlock& block = m_block.block();
@@ -47,13 +79,8 @@ bool PortServer::Serve(const volatile std::sig_atomic_t& stop) {
     std::uint64_t lastBeat = lastActivity;
     unsigned idleSpins = 0;
     while (!stop && m_deviceError == 0) {
-        const std::uint32_t head = block.head.load(std::memory_order_acquire);
-        if (head - tail > kRingEntries)
-            tail = head - kRingEntries; // a program that ran ahead of the ring: keep its last
-        const bool served = head != tail;
+        const bool served = ServeFilled(block, &tail);
         if (served) {
-            for (; tail != head; ++tail)
-                Serve(block, tail);
             block.tail.store(tail, std::memory_order_release);
             idleSpins = 0;
         } else if (++idleSpins % kSpinsPerClockLook != 0) {
@@ -73,16 +100,43 @@ bool PortServer::Serve(const volatile std::sig_atomic_t& stop) {
     return m_deviceError == 0;
 }
 
+// Serves the entries filled from `*tail` on, at most a ring's worth, so a program that
+// never pauses still lets the loop beat and look for a stop; false when there was none.
+bool PortServer::ServeFilled(SharedBlock& block, std::uint32_t* tail) {
+    for (std::uint32_t count = 0; count < kRingEntries; ++count) {
+        RingEntry& slot = block.ring[*tail & kRingMask];
+        const std::uint32_t entry = slot.access.load(std::memory_order_acquire);
+        if (!IsFilled(entry, *tail))
+            return count > 0;
+        Serve(slot, entry, *tail);
+        ++*tail;
+    }
+    return true;
+}
+
 // One ring entry; a read's answer carries the entry's number as its ticket.
-void PortServer::Serve(SharedBlock& block, std::uint32_t sequence) {
-    const std::uint32_t entry = block.ring[sequence & kRingMask].load(std::memory_order_relaxed);
+void PortServer::Serve(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence) {
+    SharedBlock& block = m_block.block();
+    KeepGap(slot.gap.load(std::memory_order_relaxed));
     if (IsRead(entry)) {
         const std::uint8_t value = Read(AddressOf(entry));
+        m_lastServedTicks = TimestampTicks();
         block.tail.store(sequence + 1, std::memory_order_release);
         block.answer.store(EncodeAnswer(sequence, value), std::memory_order_release);
     } else {
         Write(AddressOf(entry), ValueOf(entry));
+        m_lastServedTicks = TimestampTicks();
     }
+}
+
+// Waits until the entry's gap has passed since the access before it was done: the
+// program measured its gap from the return of that access.
+void PortServer::KeepGap(std::uint32_t gap) {
+    if (gap == 0 || gap > m_longestGapTicks)
+        return;
+    const std::uint64_t due = m_lastServedTicks + gap;
+    while (TimestampTicks() < due)
+        CpuPause();
 }
 
 std::uint8_t PortServer::Read(std::uint16_t address) {

@@ -20,8 +20,8 @@ struct ServeCounts {
 
 class PortServer {
 public:
-    PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
-        : m_block(block), m_port(port), m_base(base) {}
+    // Measures the time-stamp counter's rate against the system clock (a few ms).
+    PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base);
 
     // Serves until `stop` is set or the port fails; false (with errno of the failed
     // ioctl kept in deviceError()) when the port failed.
@@ -31,7 +31,9 @@ public:
     int deviceError() const { return m_deviceError; }
 
 private:
-    void Serve(SharedBlock& block, std::uint32_t sequence);
+    bool ServeFilled(SharedBlock& block, std::uint32_t* tail);
+    void Serve(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence);
+    void KeepGap(std::uint32_t gap);
     std::uint8_t Read(std::uint16_t address);
     void Write(std::uint16_t address, std::uint8_t value);
     void Refuse();
@@ -42,6 +44,8 @@ private:
     std::uint16_t m_base;
     ServeCounts m_counts;
     int m_deviceError = 0;
+    std::uint64_t m_lastServedTicks = 0;
+    std::uint64_t m_longestGapTicks = 0; // longer gaps are the program's sleeps
 };
 
 } // namespace bridge

@@ -179,8 +179,8 @@ bool PpdevPort::Open(const std::string& device, const volatile std::sig_atomic_t
     m_claimed = true;
     int forward = 0; // data lines driven by the port, as the cable needs them
     if (::ioctl(m_fd, PPDATADIR, &forward) != 0) {
-        *error = "the printer port " + device + " does not accept the data direction: " +
-                 std::strerror(errno);
+        *error = "the printer port " + device +
+                 " does not accept the data direction: " + std::strerror(errno);
         Close();
         return false;
     }

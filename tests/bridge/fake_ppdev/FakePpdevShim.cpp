@@ -130,9 +130,9 @@ int OpenFake(int flags) {
 }
 
 void CountAccess() {
+    static const std::string killAfter = Setting("TAMBERLO_FAKE_PPDEV_KILL_AFTER");
     FakePort& port = Port();
     ++port.accesses;
-    const std::string killAfter = Setting("TAMBERLO_FAKE_PPDEV_KILL_AFTER");
     if (!killAfter.empty() && port.accesses >= std::strtoull(killAfter.c_str(), nullptr, 10)) {
         Log("killed");
         ::kill(::getpid(), SIGKILL);

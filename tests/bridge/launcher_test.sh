@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# tamberlo-linux in an archive folder of its own, with the real tamberlo-ppdev on the
+# fake ppdev device and a stand-in for wine that records how it was started: no Wine,
+# a helper that cannot start, a normal run (the program starts only once the helper
+# serves, the helper stops when the program ends), the port of Lpt2, and Ctrl-C.
+set -euo pipefail
+
+: "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
+: "${TAMBERLO_FAKE_PPDEV:?path of the fake ppdev library}"
+: "${TAMBERLO_LAUNCHER:?path of tamberlo-linux}"
+
+work=$(mktemp -d /tmp/tamberlo-launcher-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# The archive as unpacked: the script, the program, the DLL and the helper (here the
+# real helper with the fake device preloaded; exec keeps its pid).
+archive=$work/tamberlo
+mkdir -p "$archive" "$work/bin" "$work/tools"
+cp "$TAMBERLO_LAUNCHER" "$archive/tamberlo-linux"
+: >"$archive/tamberlo.exe"
+: >"$archive/inpout32.dll"
+cat >"$archive/tamberlo-ppdev" <<HELPER
+#!/usr/bin/env bash
+exec env LD_PRELOAD="$TAMBERLO_FAKE_PPDEV" "$TAMBERLO_PPDEV_HELPER" "\$@"
+HELPER
+chmod +x "$archive/tamberlo-ppdev"
+
+# wine's stand-in: what it was given, and whether a helper served the block then.
+cat >"$work/bin/wine" <<'WINE'
+#!/usr/bin/env bash
+word() { od -An -tu4 -j "$1" -N 4 "$TAMBERLO_BRIDGE_SHM" 2>/dev/null | tr -d ' '; }
+pid=$(word 24)
+alive=no
+kill -0 "$pid" 2>/dev/null && alive=yes
+echo $$ >"$WINE_LOG.pid"
+echo "program=$1 prefix=${WINEPREFIX:-unset} attached=$(word 12) alive=$alive base=$(word 28)" >"$WINE_LOG"
+[ -n "${WINE_SLEEP:-}" ] && exec sleep "$WINE_SLEEP" # as a program, ended by SIGTERM
+exit "${WINE_STATUS:-0}"
+WINE
+chmod +x "$work/bin/wine"
+# The tools the launcher uses, without wine.
+for tool in bash env od tr sed seq sleep dirname readlink cat; do
+    ln -s "$(command -v "$tool")" "$work/tools/$tool"
+done
+
+export TAMBERLO_BRIDGE_SHM=$work/port
+export TAMBERLO_SIM_CHIP_FILE=
+export TAMBERLO_FAKE_PPDEV_LOG=$work/device.log
+export WINE_LOG=$work/wine.log
+export WINEPREFIX=$work/prefix
+device=/dev/tamberlo-parport0
+
+run() { # runs the launcher with PATH=$1 and the other arguments; sets status and output
+    local path=$1
+    shift
+    set +e
+    output=$(PATH=$path "$archive/tamberlo-linux" "$@" 2>&1)
+    status=$?
+    set -e
+}
+
+reset() {
+    rm -f "$WINE_LOG" "$WINE_LOG.pid" "$TAMBERLO_FAKE_PPDEV_LOG" "$TAMBERLO_BRIDGE_SHM"
+}
+
+# No Wine: a message, and the port is left alone.
+reset
+run "$work/tools" "$device"
+[ "$status" = 1 ] || fail "no wine: status $status"
+grep -q "Wine is not installed" <<<"$output" || fail "no wine: $output"
+[ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "no wine: the port was opened"
+
+# The helper cannot open the port: its message, then the launcher's; no program.
+reset
+TAMBERLO_FAKE_PPDEV_FAIL=open:EACCES run "$work/bin:$work/tools" "$device"
+[ "$status" = 1 ] || fail "helper fails: status $status"
+grep -q "permission denied" <<<"$output" || fail "helper fails: $output"
+grep -q "the printer port helper could not start" <<<"$output" || fail "helper fails: $output"
+[ ! -e "$WINE_LOG" ] || fail "helper fails: the program was started"
+
+# A normal run: the program starts while the helper serves, its status is the
+# launcher's, and the helper releases the port afterwards.
+reset
+WINE_STATUS=7 run "$work/bin:$work/tools" "$device"
+[ "$status" = 7 ] || fail "normal run: status $status ($output)"
+grep -q "program=$archive/tamberlo.exe prefix=$work/prefix attached=1 alive=yes base=888" \
+    "$WINE_LOG" || fail "normal run: wine saw $(cat "$WINE_LOG")"
+[ "$(cat "$TAMBERLO_FAKE_PPDEV_LOG")" = "$(printf 'open\nclaim\nrelease\nclose')" ] ||
+    fail "normal run: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
+[ ! -e "$TAMBERLO_BRIDGE_SHM" ] || fail "normal run: the shared block is left behind"
+
+# Lpt2: the helper serves 0x278.
+reset
+run "$work/bin:$work/tools" --lpt 2 "$device"
+grep -q "base=632" "$WINE_LOG" || fail "--lpt 2: wine saw $(cat "$WINE_LOG")"
+
+# Ctrl-C while the program runs: the terminal signals the launcher's whole process group
+# (job control gives it a group of its own, as a shell does for a command it runs).
+reset
+set -m
+WINE_SLEEP=30 PATH="$work/bin:$work/tools" "$archive/tamberlo-linux" "$device" 2>/dev/null &
+launcher=$!
+set +m
+for _ in $(seq 1 500); do
+    [ -e "$WINE_LOG" ] && break
+    sleep 0.02
+done
+kill -INT -- "-$launcher"
+set +e
+wait "$launcher"
+status=$?
+set -e
+[ "$status" = 130 ] || fail "Ctrl-C: status $status"
+grep -q "release" "$TAMBERLO_FAKE_PPDEV_LOG" || fail "Ctrl-C: the port was not released"
+program=$(cat "$WINE_LOG.pid")
+for _ in $(seq 1 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.02
+done
+! kill -0 "$program" 2>/dev/null || fail "Ctrl-C: the program goes on running"
+
+if [ "$failures" = 0 ]; then
+    echo "tamberlo-linux: all cases passed"
+fi
+exit $((failures > 0))

@@ -1,0 +1,90 @@
+// The real tamberlo.exe in a folder laid out as the Linux archive unpacks (the program
+// and the bridge inpout32.dll side by side), used from outside as a user uses it, with
+// tests/bridge/with_helper.sh putting tamberlo-ppdev on the fake ppdev device and the
+// simulated board behind it: Auto writes a real AVR program that the chip file then
+// holds; without the helper the program says its driver is not running; a helper
+// killed during Program ends the operation with that message, never with success.
+#include "tests/bridge/wine/BridgeDll.h"
+#include "tests/e2e/Session.h"
+#include "tests/harness/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum : int { kErase = 1000, kProgram = 1002, kAuto = 1004 };
+const char kDriverNotRunning[] = "The printer port driver is not running.";
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
+}
+
+bool SaysDriverNotRunning(const std::vector<std::string>& boxes) {
+    for (const std::string& text : boxes)
+        if (text.rfind(kDriverNotRunning, 0) == 0)
+            return true;
+    return false;
+}
+
+class ProgramThroughBridge : public testing::Test {
+protected:
+    void SetUp() override {
+        SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
+    }
+
+    // Presses a button and returns the boxes shown until the program was idle again,
+    // and how long that took.
+    std::vector<std::string> PressTimed(Session& session, int id, double* seconds) {
+        const double start = NowSeconds();
+        std::vector<std::string> boxes = session.Press(id);
+        *seconds = NowSeconds() - start;
+        return boxes;
+    }
+
+    // The chip file of the helper's simulated board.
+    const std::string chipFile = WindowsPathOf(Environment("TAMBERLO_SIM_CHIP_FILE"));
+};
+
+TEST_F(ProgramThroughBridge, AutoWritesARealProgramThatTheChipThenHolds) {
+    const std::vector<unsigned char> expected = ReadBytes(TAMBERLO_E2E_BIN);
+    ASSERT_FALSE(expected.empty());
+    Session session(chipFile);
+    EXPECT_TRUE(session.OpenHexFile(TAMBERLO_E2E_HEX).empty());
+    EXPECT_EQ(session.Caption(), "Load Hex File Ok");
+    EXPECT_TRUE(session.Press(kAuto).empty());
+    EXPECT_EQ(session.Caption(), "Verfify Ok");
+    const std::vector<unsigned char> chip = ReadBytes(chipFile);
+    ASSERT_EQ(chip.size(), 8705u);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), chip.begin()));
+    EXPECT_EQ(chip[expected.size() + 2], 0xFF) << "nothing written past the program";
+}
+
+TEST_F(ProgramThroughBridge, WithoutTheHelperTheProgramSaysItsDriverIsNotRunning) {
+    Session session(chipFile);
+    const std::vector<std::string> boxes = session.Press(kErase);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind(kDriverNotRunning, 0), 0u) << boxes[0];
+    EXPECT_NE(session.Caption(), "Erase Ok");
+}
+
+// with_helper.sh --kill-after: the helper dies with SIGKILL part-way through the flash.
+TEST_F(ProgramThroughBridge, AHelperKilledDuringProgramEndsItWithAFailure) {
+    Session session(chipFile);
+    EXPECT_TRUE(session.OpenHexFile(TAMBERLO_E2E_HEX).empty());
+    double seconds = 0;
+    const std::vector<std::string> boxes = PressTimed(session, kProgram, &seconds);
+    EXPECT_TRUE(SaysDriverNotRunning(boxes)) << (boxes.empty() ? "no message" : boxes[0]);
+    EXPECT_NE(session.Caption(), "Program Flash Ok");
+    EXPECT_LT(seconds, 60) << "the program waited on the dead helper";
+
+    EXPECT_TRUE(SaysDriverNotRunning(PressTimed(session, kErase, &seconds)));
+    EXPECT_LT(seconds, 5) << "the closed bridge makes the next operation fail at once";
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Runs a command (a Wine test program) beside tamberlo-ppdev: the helper serves a shared
+# block of this run's own on the fake ppdev device, whose simulated board keeps its chip
+# in this run's own chip file. The command sees TAMBERLO_BRIDGE_SHM (for the bridge DLL),
+# TAMBERLO_SIM_CHIP_FILE and TAMBERLO_BRIDGE_TEST_DIR (this run's folder).
+#
+#   with_helper.sh [--no-helper] [--kill-after N] [--lpt N] [--base ADDRESS] -- COMMAND...
+#
+#   --no-helper     no helper at all
+#   --kill-after N  the helper is killed with SIGKILL at its Nth register access. Once
+#                   the command creates the file "want-helper" in TAMBERLO_BRIDGE_TEST_DIR,
+#                   a new helper is started.
+#   --lpt N         the simulated cable sits on LPT N (default 1)
+#   --base ADDRESS  the base the helper serves (default 0x378)
+#
+# Ends with the command's exit status; a helper that does not end cleanly (exit 0) on
+# SIGTERM afterwards fails the run.
+set -euo pipefail
+
+: "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
+: "${TAMBERLO_FAKE_PPDEV:?path of the fake ppdev library}"
+
+with_helper=1
+kill_after=""
+lpt=1
+base=0x378
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --no-helper) with_helper=0 ;;
+    --kill-after) kill_after=$2; shift ;;
+    --lpt) lpt=$2; shift ;;
+    --base) base=$2; shift ;;
+    --) shift; break ;;
+    *) echo "with_helper.sh: unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+work=$(mktemp -d /tmp/tamberlo-bridge-XXXXXX)
+for v in $(env | sed -n 's/^\(TAMBERLO_SIM_[A-Z_]*\)=.*/\1/p'); do
+    unset "$v"
+done
+export TAMBERLO_BRIDGE_SHM="$work/port"
+export TAMBERLO_SIM_CHIP_FILE="$work/chip.bin"
+export TAMBERLO_SIM_LPT="$lpt"
+export TAMBERLO_BRIDGE_TEST_DIR="$work"
+
+first_pid=""   # the helper started by this shell
+watcher_pid="" # the shell that starts the replacement
+
+block_word() { # the 32-bit word at byte offset $1 of the shared block
+    od -An -tu4 -j "$1" -N 4 "$TAMBERLO_BRIDGE_SHM" 2>/dev/null | tr -d ' '
+}
+
+# Starts a helper (extra NAME=VALUE settings as arguments), waits until it serves and
+# writes its pid to the file $work/$1.pid.
+start_helper() {
+    local name=$1
+    shift
+    env "$@" LD_PRELOAD="$TAMBERLO_FAKE_PPDEV" "$TAMBERLO_PPDEV_HELPER" --base "$base" \
+        /dev/tamberlo-parport0 2>>"$work/helper.log" &
+    local pid=$!
+    echo "$pid" >"$work/$name.pid"
+    for _ in $(seq 1 1000); do
+        if [ "$(block_word 24)" = "$pid" ] && [ "$(block_word 12)" = 1 ]; then
+            return 0
+        fi
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "with_helper.sh: the helper ended before it served:" >&2
+            cat "$work/helper.log" >&2
+            return 1
+        fi
+        sleep 0.01
+    done
+    echo "with_helper.sh: the helper did not start serving" >&2
+    return 1
+}
+
+# Stops a helper that is not this shell's child; true when it ended and said so.
+stop_replacement() {
+    local pid=$1
+    kill -TERM "$pid" 2>/dev/null || return 0
+    for _ in $(seq 1 500); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.01
+    done
+    ! kill -0 "$pid" 2>/dev/null && grep -q "tamberlo-ppdev: released" "$work/helper.log"
+}
+
+finish() {
+    local status=$?
+    if [ -n "$watcher_pid" ]; then
+        kill "$watcher_pid" 2>/dev/null || true
+        wait "$watcher_pid" 2>/dev/null || true
+    fi
+    if [ -n "$first_pid" ]; then
+        kill -TERM "$first_pid" 2>/dev/null || true # not needed when it was killed
+        local first_status=0
+        wait "$first_pid" || first_status=$?
+        if [ -z "$kill_after" ] && [ "$first_status" != 0 ]; then
+            echo "with_helper.sh: the helper ended with status $first_status on SIGTERM" >&2
+            status=1
+        fi
+    fi
+    if [ -f "$work/replacement.pid" ] && ! stop_replacement "$(cat "$work/replacement.pid")"; then
+        echo "with_helper.sh: the replacement helper did not end cleanly on SIGTERM" >&2
+        status=1
+    fi
+    [ -f "$work/helper.log" ] && sed 's/^/  helper: /' "$work/helper.log" >&2
+    rm -rf "$work"
+    exit "$status"
+}
+trap finish EXIT
+
+if [ "$with_helper" = 1 ]; then
+    if [ -n "$kill_after" ]; then
+        start_helper first TAMBERLO_FAKE_PPDEV_KILL_AFTER="$kill_after"
+        first_pid=$(cat "$work/first.pid")
+        (
+            while [ ! -e "$work/want-helper" ]; do sleep 0.05; done
+            start_helper replacement
+        ) &
+        watcher_pid=$!
+    else
+        start_helper first
+        first_pid=$(cat "$work/first.pid")
+    fi
+fi
+
+"$@"
