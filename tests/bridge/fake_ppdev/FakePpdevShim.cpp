@@ -37,8 +37,12 @@ constexpr std::uint8_t kControlLines = 0x0F;
 constexpr std::uint8_t kInitialControl = 0x0C; // parport_pc's state for a new device
 constexpr std::uint16_t kPortWithoutCable = 0x378;
 
+// Each register access takes a bus cycle of about 1 us on a real port; the board's clock
+// counts it, as the simulated driver's does, so the chip sees the same timing.
+constexpr std::uint64_t kPortAccessNs = 1000;
+
 struct FakePort {
-    sim::SteadyClock clock;
+    sim::SteadyClock clock{kPortAccessNs};
     std::unique_ptr<sim::Board> board;
     std::uint16_t base = kPortWithoutCable;
     std::uint8_t control = kInitialControl; // the driver's copy

@@ -15,8 +15,9 @@ constexpr short kData = 0x378, kStatus = 0x379, kControl = 0x37A;
 // port), MISO status bit 6.
 constexpr short kSck = 0x01, kReset = 0x02, kMosiLow = 0x01, kMiso = 0x40;
 
-// The chip needs each SCK phase longer than two of its clock cycles; queued writes
-// reach the port back to back, so the test waits between the edges as the program does.
+// The chip needs each SCK phase longer than two of its clock cycles, and MOSI steady a
+// cycle before SCK rises; the helper spaces the accesses on the port as they were made,
+// so the test waits between them as the program's own accesses and bit delays do.
 void HoldSck() {
     const double until = NowSeconds() + 5e-6;
     while (NowSeconds() < until) {
@@ -29,6 +30,7 @@ unsigned char ExchangeByte(const BridgeDll& dll, unsigned char send) {
         dll.out32(kControl, ((send >> bit) & 1) ? 0 : kMosiLow);
         received =
             static_cast<unsigned char>((received << 1) | ((dll.inp32(kStatus) & kMiso) ? 1 : 0));
+        HoldSck();
         dll.out32(kData, kSck);
         HoldSck();
         dll.out32(kData, 0);
