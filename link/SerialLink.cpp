@@ -3,7 +3,8 @@
 //   MOSI  = control bit 0 (pin 1, nStrobe)
 //   MISO  = status bit 6 (pin 10, nAck)
 // Every line change reads the whole register and writes it back with only that line
-// changed, so the other pins of the port keep whatever they carry.
+// changed, so the other pins of the port keep whatever they carry. While no port is
+// chosen, CParallelPort touches nothing; the link then also skips its waits and clocking.
 #include "app/tamberloDlg.h"
 
 #include "framework/Sleep.h"
@@ -38,11 +39,6 @@ const char kDriverNotRunning[] =
     "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
     "which starts the port helper.";
 
-// No port chosen: the link leaves the port alone.
-bool CanDrive(const CParallelPort& port) {
-    return port.HasPort();
-}
-
 } // namespace
 
 std::uint64_t BitDelayDecrements() {
@@ -50,28 +46,23 @@ std::uint64_t BitDelayDecrements() {
 }
 
 void CTamberloDlg::SckHigh() {
-    if (CanDrive(m_port))
-        m_port.WriteData(m_port.ReadData() | kSckBit);
+    m_port.WriteData(m_port.ReadData() | kSckBit);
 }
 
 void CTamberloDlg::SckLow() {
-    if (CanDrive(m_port))
-        m_port.WriteData(m_port.ReadData() & ~kSckBit);
+    m_port.WriteData(m_port.ReadData() & ~kSckBit);
 }
 
 void CTamberloDlg::ResetHigh() {
-    if (CanDrive(m_port))
-        m_port.WriteData(m_port.ReadData() | kResetBit);
+    m_port.WriteData(m_port.ReadData() | kResetBit);
 }
 
 void CTamberloDlg::SckResetLow() {
-    if (CanDrive(m_port))
-        m_port.WriteData(m_port.ReadData() & ~(kSckBit | kResetBit));
+    m_port.WriteData(m_port.ReadData() & ~(kSckBit | kResetBit));
 }
 
 void CTamberloDlg::MosiHigh() {
-    if (CanDrive(m_port))
-        m_port.WriteControl(m_port.ReadControl() | kMosiBit);
+    m_port.WriteControl(m_port.ReadControl() | kMosiBit);
 }
 
 void CTamberloDlg::BitDelay() {
@@ -91,7 +82,7 @@ void CTamberloDlg::ClockPulse() {
 }
 
 int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
-    if (!CanDrive(m_port)) {
+    if (!m_port.HasPort()) {
         for (int k = 0; k < 4; ++k)
             answer[k] = 0xFF; // what a line with nothing driving it reads
         return 1;
@@ -112,7 +103,7 @@ int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
 }
 
 void CTamberloDlg::EnterProgramming() {
-    if (!CanDrive(m_port))
+    if (!m_port.HasPort())
         return;
     // RESET pulses high while SCK is low, then stays low: the datasheet's power-up
     // sequence for serial programming. The last wait covers the 20 ms before
@@ -137,7 +128,7 @@ void CTamberloDlg::ReleaseTarget() {
 }
 
 int CTamberloDlg::ProgrammingEnable() {
-    if (!CanDrive(m_port))
+    if (!m_port.HasPort())
         return 0;
     unsigned char answer[4] = {};
     Exchange(kProgrammingEnable, answer);

@@ -7,16 +7,20 @@
 #include <array>
 #include <cstdint>
 
-#include "DriverLibrary.h"
+#include "tests/driver/DriverLibrary.h"
+#include "tests/harness/Stopwatch.h"
 
 namespace drivertest {
 
 // Bit-bangs the serial programming interface through the DLL's calls, with
 // the cable's wiring: SCK data bit 0, RESET data bit 1, MOSI control bit 0
-// (inverted by the port), MISO status bit 6.
+// (inverted by the port), MISO status bit 6. `holdSeconds` of real time pass after
+// MOSI is set and after each SCK edge, as the program's own accesses and bit delays
+// take; a driver that replays the program's timing on a real port needs them.
 class DllProgrammer {
 public:
-    DllProgrammer(DriverLibrary& dll, std::uint16_t base) : m_dll(dll), m_base(base) {}
+    DllProgrammer(const DriverLibrary& dll, std::uint16_t base, double holdSeconds = 0)
+        : m_dll(dll), m_base(base), m_holdSeconds(holdSeconds) {}
 
     void SetData(std::uint8_t value) {
         m_data = value;
@@ -38,16 +42,26 @@ public:
             for (int bit = 7; bit >= 0; --bit) {
                 SetMosi((out[byte] >> bit) & 1);
                 in[byte] = static_cast<std::uint8_t>((in[byte] << 1) | (Miso() ? 1 : 0));
+                Hold();
                 SetData(m_data | 0x01);
+                Hold();
                 SetData(m_data & ~0x01);
+                Hold();
             }
         }
         return in;
     }
 
 private:
-    DriverLibrary& m_dll;
+    void Hold() const {
+        const LONGLONG start = StopwatchNow();
+        while (SecondsSince(start) < m_holdSeconds) {
+        }
+    }
+
+    const DriverLibrary& m_dll;
     std::uint16_t m_base;
+    double m_holdSeconds;
     std::uint8_t m_data = 0x00;
 };
 

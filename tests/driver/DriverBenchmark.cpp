@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "DriverLibrary.h"
+#include "tests/driver/DriverLibrary.h"
 
 namespace {
 

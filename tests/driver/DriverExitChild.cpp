@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "DllProgrammer.h"
-#include "DriverLibrary.h"
+#include "tests/driver/DllProgrammer.h"
+#include "tests/driver/DriverLibrary.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

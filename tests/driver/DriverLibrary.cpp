@@ -1,10 +1,10 @@
 // Loading the simulated port driver DLL for the tests and the benchmark.
-#include "DriverLibrary.h"
+#include "tests/driver/DriverLibrary.h"
 
 #include <cstdlib>
 
-std::string WindowsPath(const char* unixPath) {
-    std::string path = std::string("Z:") + unixPath;
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
     for (char& c : path) {
         if (c == '/') {
             c = '\\';
@@ -30,7 +30,7 @@ template <typename Fn> Fn Export(HMODULE module, const char* name) {
 }
 } // namespace
 
-DriverLibrary::DriverLibrary() : m_module(::LoadLibraryA(DriverDllPath().c_str())) {
+DriverLibrary::DriverLibrary(const std::string& path) : m_module(::LoadLibraryA(path.c_str())) {
     if (m_module != nullptr) {
         Inp32 = Export<Inp32Fn>(m_module, "Inp32");
         Out32 = Export<Out32Fn>(m_module, "Out32");

@@ -1,5 +1,6 @@
-// Loads the built inpout32.dll by its full path and looks up its port calls,
-// as a program that uses InpOut32 does; unloading it ends the simulated board.
+// Loads a built inpout32.dll (the simulated board's unless another path is given) by
+// its full path and looks up its port calls, as a program that uses InpOut32 does;
+// unloading the simulated one ends its board.
 #pragma once
 #include <windows.h>
 
@@ -9,9 +10,14 @@ using Inp32Fn = short(__stdcall*)(short);
 using Out32Fn = void(__stdcall*)(short, short);
 using IsInpOutDriverOpenFn = BOOL(__stdcall*)();
 
+// Windows form of a build-tree path (Wine shows the file system as drive Z:).
+std::string WindowsPath(const std::string& unixPath);
+// Windows path of the built simulated driver DLL.
+std::string DriverDllPath();
+
 class DriverLibrary {
 public:
-    DriverLibrary();
+    explicit DriverLibrary(const std::string& path = DriverDllPath());
     ~DriverLibrary();
     DriverLibrary(const DriverLibrary&) = delete;
     DriverLibrary& operator=(const DriverLibrary&) = delete;
@@ -30,11 +36,6 @@ public:
 private:
     HMODULE m_module = nullptr;
 };
-
-// Windows form of a build-tree path (Wine shows the file system as drive Z:).
-std::string WindowsPath(const char* unixPath);
-// Windows path of the built DLL.
-std::string DriverDllPath();
 
 // Sets (or, with nullptr, removes) a variable in the C runtime's environment,
 // which the DLL's getenv reads.

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "DllProgrammer.h"
-#include "DriverLibrary.h"
+#include "tests/driver/DllProgrammer.h"
+#include "tests/driver/DriverLibrary.h"
 #include "tests/harness/MessageBoxCapture.h"
 
 namespace {

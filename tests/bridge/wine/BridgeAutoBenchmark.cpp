@@ -72,7 +72,7 @@ TEST(BridgeAutoBenchmark, FullImageThroughTheBridge) {
     const std::string figuresPath = TempPath("bridge-benchmark-figures.txt");
     ::DeleteFileA(figuresPath.c_str());
     ::SetEnvironmentVariableA("TAMBERLO_BRIDGE_STATS_FILE", figuresPath.c_str());
-    const std::string chipFile = WindowsPathOf(Environment("TAMBERLO_SIM_CHIP_FILE"));
+    const std::string chipFile = WindowsPath(Environment("TAMBERLO_SIM_CHIP_FILE"));
 
     double wall = 0;
     {

@@ -26,19 +26,19 @@ double TicksPerSecond() {
 }
 
 int Run() {
-    const BridgeDll& dll = Bridge();
-    if (dll.isOpen == nullptr || !dll.isOpen()) {
+    const DriverLibrary& dll = Bridge();
+    if (dll.IsInpOutDriverOpen == nullptr || !dll.IsInpOutDriverOpen()) {
         std::printf("the bridge is not open: no helper serves it\n");
         return 1;
     }
     const double ticksPerUs = TicksPerSecond() / 1e6;
     for (int i = 0; i < 1000; ++i) // warm up both sides
-        dll.inp32(kStatus);
+        dll.Inp32(kStatus);
 
     std::vector<double> roundTripsUs(kReads);
     for (double& us : roundTripsUs) {
         const std::uint64_t start = __rdtsc();
-        dll.inp32(kStatus);
+        dll.Inp32(kStatus);
         us = static_cast<double>(__rdtsc() - start) / ticksPerUs;
     }
     std::sort(roundTripsUs.begin(), roundTripsUs.end());
@@ -46,9 +46,9 @@ int Run() {
     // Data bits 2-7 drive pins the cable leaves free: SCK and RESET stay as they are.
     const double start = NowSeconds();
     for (int i = 0; i < kWrites; ++i)
-        dll.out32(kData, static_cast<short>((i << 2) & 0xFC));
+        dll.Out32(kData, static_cast<short>((i << 2) & 0xFC));
     const double queued = NowSeconds() - start;
-    dll.inp32(kData); // answered once every write before it is done
+    dll.Inp32(kData); // answered once every write before it is done
     const double done = NowSeconds() - start;
 
     std::printf("Bridge under Wine, helper on the fake ppdev device (simulated board)\n");

@@ -48,7 +48,7 @@ protected:
     }
 
     // The chip file of the helper's simulated board.
-    const std::string chipFile = WindowsPathOf(Environment("TAMBERLO_SIM_CHIP_FILE"));
+    const std::string chipFile = WindowsPath(Environment("TAMBERLO_SIM_CHIP_FILE"));
 };
 
 TEST_F(ProgramThroughBridge, AutoWritesARealProgramThatTheChipThenHolds) {
