@@ -1,4 +1,4 @@
-// Routes each port access to the InpOut32 driver when inpout32.dll is there, else
+// Routes each port access to the InpOut32 driver when its DLL is there, else
 // to the x86 in/out instructions, and keeps what went wrong during one operation.
 #include "link/PortIo.h"
 
@@ -24,7 +24,7 @@ template <typename Function> Function Export(HMODULE dll, const char* name) {
 
 // InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
 bool LoadInpOut32(PortDriver* driver) {
-    HMODULE dll = ::LoadLibraryA("inpout32.dll"); // kept loaded for the whole run
+    HMODULE dll = ::LoadLibraryA(kPortDriverDll); // kept loaded for the whole run
     if (dll == nullptr)
         return false;
     driver->inp32 = Export<short(WINAPI*)(short)>(dll, "Inp32");

@@ -1,20 +1,21 @@
 // The port primitive: one byte-wide access to the processor's I/O space, and what
 // stood in the way of the accesses of one device operation.
 //
-// The accesses go through the InpOut32 port driver when inpout32.dll can be loaded
-// (Windows NT and later need it; the simulated board and the Linux bridge are built
-// as such a DLL), else through the x86 in/out instructions, which only Windows 95,
-// 98 and Me allow a program; elsewhere Windows refuses them.
+// The accesses go through the InpOut32 port driver when its DLL (inpout32.dll, or
+// inpoutx64.dll in the 64-bit build) can be loaded (Windows NT and later need it; the
+// simulated board and the Linux bridge are built as such a DLL), else through the x86
+// in/out instructions, which only Windows 95, 98 and Me allow a program; elsewhere
+// Windows refuses them.
 #pragma once
 #include <windows.h>
 
 enum class PortProblem {
     None,
-    DriverNotRunning, // inpout32.dll is there, but its kernel driver is not (or stopped)
+    DriverNotRunning, // the driver DLL is there, but its kernel driver is not (or stopped)
     Refused,          // Windows refused an in/out instruction: no driver opened the port
 };
 
-// Starts the port accesses of a device operation. The first call loads inpout32.dll
+// Starts the port accesses of a device operation. The first call loads the driver DLL
 // by the normal DLL search (the program's own folder first) and keeps it loaded.
 // Forgets the problems of earlier operations. DriverNotRunning: the port must not be
 // touched in this operation.

@@ -6,15 +6,38 @@
 // program can tell the user instead of crashing. Each access tries the port afresh.
 #include "link/PortIoDirect.h"
 
+#include "link/CpuContext.h"
+
 // The two port instructions live in plain assembly with global labels so the
-// handler can recognise their addresses. cdecl: the address (and value) on the stack.
+// handler can recognise their addresses. The address and value come in the calling
+// convention of the build: on the stack (32-bit cdecl) or in ecx and edx (64-bit).
 extern "C" {
 unsigned TamberloPortInByte(unsigned address);
 void TamberloPortOutByte(unsigned address, unsigned value);
-extern const unsigned char TamberloPortInInstruction[];
-extern const unsigned char TamberloPortOutInstruction[];
 }
 
+#ifdef _WIN64
+asm(R"(
+    .text
+    .globl TamberloPortInByte
+    .globl TamberloPortInInstruction
+TamberloPortInByte:
+    movl %ecx, %edx
+    xorl %eax, %eax
+TamberloPortInInstruction:
+    inb %dx, %al
+    ret
+
+    .globl TamberloPortOutByte
+    .globl TamberloPortOutInstruction
+TamberloPortOutByte:
+    movl %edx, %eax
+    movl %ecx, %edx
+TamberloPortOutInstruction:
+    outb %al, %dx
+    ret
+)");
+#else
 asm(R"(
     .text
     .globl _TamberloPortInByte
@@ -35,11 +58,12 @@ _TamberloPortOutInstruction:
     outb %al, %dx
     ret
 )");
+#endif
 
 namespace {
 
-constexpr DWORD kPortInstructionBytes = 1; // "in al, dx" (EC) and "out dx, al" (EE)
-constexpr DWORD kRefusedReadValue = 0xFF;
+constexpr ULONG_PTR kPortInstructionBytes = 1; // "in al, dx" (EC) and "out dx, al" (EE)
+constexpr ULONG_PTR kRefusedReadValue = 0xFF;
 
 volatile LONG g_refused = FALSE;
 PVOID g_handler = nullptr;
@@ -48,14 +72,13 @@ LONG CALLBACK RefusedPortInstruction(PEXCEPTION_POINTERS info) {
     if (info->ExceptionRecord->ExceptionCode != EXCEPTION_PRIV_INSTRUCTION)
         return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* context = info->ContextRecord;
-    const auto eip = static_cast<DWORD>(context->Eip);
-    const auto inAt = reinterpret_cast<DWORD>(TamberloPortInInstruction);
-    const auto outAt = reinterpret_cast<DWORD>(TamberloPortOutInstruction);
-    if (eip != inAt && eip != outAt)
+    const ULONG_PTR at = InstructionPointer(context);
+    const ULONG_PTR inAt = CodeAddress(TamberloPortInInstruction);
+    if (at != inAt && at != CodeAddress(TamberloPortOutInstruction))
         return EXCEPTION_CONTINUE_SEARCH;
-    if (eip == inAt)
-        context->Eax = (context->Eax & ~DWORD{0xFF}) | kRefusedReadValue;
-    context->Eip = eip + kPortInstructionBytes;
+    if (at == inAt)
+        Accumulator(context) = (Accumulator(context) & ~ULONG_PTR{0xFF}) | kRefusedReadValue;
+    InstructionPointer(context) = at + kPortInstructionBytes;
     g_refused = TRUE;
     return EXCEPTION_CONTINUE_EXECUTION;
 }

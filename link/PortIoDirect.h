@@ -10,3 +10,10 @@ void DirectPortOut(WORD address, int value);
 // TRUE when an access was refused since ForgetDirectPortRefusal.
 BOOL DirectPortRefused();
 void ForgetDirectPortRefusal();
+
+// Where the two guarded instructions lie, for the guard itself and for tests that stand
+// in for a system that grants some addresses.
+extern "C" {
+extern const unsigned char TamberloPortInInstruction[];
+extern const unsigned char TamberloPortOutInstruction[];
+}

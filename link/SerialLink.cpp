@@ -9,6 +9,7 @@
 
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
+#include "link/PortDriver.h"
 #include "link/PortIo.h"
 
 namespace {
@@ -29,12 +30,12 @@ std::uint64_t g_bitDelayDecrements = 0;
 
 const char kPortRefused[] =
     "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Put inpout32.dll from "
-    "InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
+    "Windows did not allow this program to use the printer port. Put " TAMBERLO_PORT_DRIVER_DLL
+    " from InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
     "can install its port driver (see the README).";
 const char kDriverNotRunning[] =
-    "The printer port driver is not running.\n"
-    "inpout32.dll is there, but its port driver is not installed or has stopped. On Windows, "
+    "The printer port driver is not running.\n" TAMBERLO_PORT_DRIVER_DLL
+    " is there, but its port driver is not installed or has stopped. On Windows, "
     "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
     "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
     "which starts the port helper.";

@@ -4,8 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target tamberlo tamberlo_inpout32_sim screenshot_driver
+. scripts/wine-env.sh
+arch=i686 preset=windows
+wine_can_run i686 || arch=x86_64 preset=windows-x64
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)" --target tamberlo tamberlo_inpout_sim screenshot_driver
 
 work=$(mktemp -d)
 display=:$((100 + RANDOM % 100))
@@ -14,11 +17,11 @@ xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY=$display
 sleep 1
-. scripts/wine-prefix.sh
+wine_prepare "$arch"
 
 srec_cat -generate 0 0x2000 -repeat-string 'tamberlo AT90S8535 ' -o "$work/full.hex" -intel
 mkdir -p docs/screenshots
-wine build/windows/tests/e2e/screenshot_driver.exe "Z:${work//\//\\}" "Z:${work//\//\\}\\full.hex" &
+"$(wine_loader "$arch")" "build/$preset/tests/e2e/screenshot_driver.exe" "Z:${work//\//\\}" "Z:${work//\//\\}\\full.hex" &
 driver=$!
 for shot in during after; do
   for _ in $(seq 1200); do [ -e "$work/$shot.ready" ] && break; sleep 0.1; done

@@ -1,26 +1,47 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#   native   the simulated board, the HEX parser core and the ppdev helper on the host,
-#            with sanitizers, the fuzzer and the checks against avrdude and the AVR
-#            toolchain;
-#   windows  tamberlo.exe, the simulated and the bridge inpout32.dll, and their tests
-#            under Wine (in-process, and the shipped program driven from outside).
+#   native       the simulated board, the HEX parser core and the ppdev helper on the
+#                host, with sanitizers, the fuzzer and the checks against avrdude and
+#                the AVR toolchain;
+#   windows-x64  the 64-bit tamberlo.exe, the simulated and the bridge inpoutx64.dll,
+#                and their tests under 64-bit Wine (in-process, and the shipped program
+#                driven from outside);
+#   windows      the same for the 32-bit build (inpout32.dll), where this host runs
+#                32-bit programs;
+#   release      the three release archives, each file of the architecture the README
+#                gives it.
+# Both Windows builds are always built. TAMBERLO_WINE_ARCHS ("x86_64", "i686" or both)
+# chooses which of them run their tests; by default x86_64, and i686 where a 32-bit
+# program starts on this host.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
+. scripts/wine-env.sh
 
 jobs=$(nproc)
-export TAMBERLO_WINEPREFIX="$PWD/build/wineprefix"
-
-for preset in native windows; do
+for preset in native windows-x64 windows; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+declare -A preset_of=([x86_64]=windows-x64 [i686]=windows)
+if [ -n "${TAMBERLO_WINE_ARCHS:-}" ]; then
+  archs=$TAMBERLO_WINE_ARCHS
+else
+  archs=x86_64
+  if wine_can_run i686; then
+    archs="x86_64 i686"
+  else
+    echo "test: this host runs no 32-bit programs; the 32-bit build's tests are skipped"
+  fi
+fi
+
 # The Windows tests need an X display; start a private one when there is none.
 xvfb_pid=""
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  for arch in $archs; do
+    (wine_prepare "$arch" && wineserver -k 2>/dev/null) || true
+  done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -35,28 +56,48 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
-# One Wine prefix for the build, made once; the server stays up for the whole run.
-. scripts/wine-prefix.sh
-# A server may linger from wineboot or an interrupted run; start a fresh persistent one.
-wineserver -k 2>/dev/null || true
-wineserver -p
-# The private display has no window manager: tell Wine not to wait for one, or every
-# window shown or hidden costs a time-out.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# One Wine prefix per architecture, made once; its server stays up for the whole run.
+for arch in $archs; do
+  wine_can_run "$arch" || { echo "test: Wine cannot start $arch programs on this host" >&2; exit 1; }
+  wine_prepare "$arch"
+  # A server may linger from wineboot or an interrupted run; start a fresh persistent one.
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  # The private display has no window manager: tell Wine not to wait for one, or every
+  # window shown or hidden costs a time-out.
+  "$(wine_loader "$arch")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >/dev/null 2>&1
+done
 
 status=0
 ctest --preset native -j "$jobs" -E benchmark || status=1
-ctest --preset windows -E benchmark || status=1
+for arch in $archs; do
+  echo "== windows tests, $arch build"
+  ctest --preset "${preset_of[$arch]}" -E benchmark || status=1
+done
+
+echo "== release archives"
+if ./scripts/release.sh >/dev/null && tests/release/archive_arch_test.sh build/release; then
+  echo "release archives: every file of the architecture the README gives"
+else
+  status=1
+fi
 
 # The benchmarks print their figures; they fail only when they cannot measure.
-echo "== benchmarks"
-for preset in native windows; do
+run_benchmarks() {
+  local preset=$1 log
   log=$(mktemp)
   ctest --preset "$preset" -R benchmark --verbose >"$log" 2>&1 || status=1
   sed -n 's/^[0-9]*: //p' "$log" |
     grep -v -E '^(Test command|Working Directory|Test timeout|Environment variables|Test (Passed|Failed))' || true
   grep -E 'tests passed' "$log" || true
   rm -f "$log"
+}
+echo "== benchmarks, native build"
+run_benchmarks native
+for arch in $archs; do
+  echo "== benchmarks, windows $arch build"
+  run_benchmarks "${preset_of[$arch]}"
 done
 [ $status -eq 0 ] && echo "all tests passed" || echo "some tests failed"
 exit $status

@@ -68,8 +68,9 @@ bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::stri
 
 const char* HelperUsage() {
     return "usage: tamberlo-ppdev [--base ADDRESS] [DEVICE]\n"
-           "Serves the bridge inpout32.dll of tamberlo.exe (under Wine) with the printer\n"
-           "port DEVICE (default /dev/parport0) through Linux's ppdev driver. The program's\n"
+           "Serves the bridge DLL of tamberlo.exe under Wine (inpoutx64.dll, or inpout32.dll\n"
+           "for the 32-bit program) with the printer port DEVICE (default /dev/parport0)\n"
+           "through Linux's ppdev driver. The program's\n"
            "accesses to ADDRESS (data), ADDRESS+1 (status) and ADDRESS+2 (control) go to\n"
            "the port; ADDRESS is the port the program is set to: 0x378 (Lpt1, the default),\n"
            "0x278 (Lpt2), 0x3BC (Lpt3) or another, hex with 0x or decimal.\n"

@@ -17,7 +17,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -25,6 +24,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -75,11 +76,31 @@ std::vector<std::string> SiblingDevices(const std::string& path) {
     return found;
 }
 
+// The group's name as /etc/group gives it. The helper is linked statically, where the
+// C library's group lookup would need the name-service libraries of the build machine.
+std::string GroupName(gid_t gid) {
+    std::string name;
+    if (FILE* groups = std::fopen("/etc/group", "r")) {
+        char line[1024];
+        while (name.empty() && std::fgets(line, sizeof line, groups) != nullptr) {
+            // name:password:gid:members
+            const char* first = std::strchr(line, ':');
+            const char* second = first != nullptr ? std::strchr(first + 1, ':') : nullptr;
+            char* end = nullptr;
+            if (second != nullptr && std::strtoul(second + 1, &end, 10) == gid && *end == ':')
+                name.assign(line, static_cast<std::size_t>(first - line));
+        }
+        std::fclose(groups);
+    }
+    return name;
+}
+
 std::string OwningGroup(const std::string& device) {
     struct stat info {};
     if (::stat(device.c_str(), &info) == 0) {
-        if (const group* owner = ::getgrgid(info.st_gid))
-            return owner->gr_name;
+        const std::string name = GroupName(info.st_gid);
+        if (!name.empty())
+            return name;
     }
     return "lp";
 }

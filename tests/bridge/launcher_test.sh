@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tamberlo-linux in an archive folder of its own, with the real tamberlo-ppdev on the
-# fake ppdev device and a stand-in for wine that records how it was started: no Wine,
-# a helper that cannot start, a normal run (the program starts only once the helper
-# serves, the helper stops when the program ends), the port of Lpt2, and Ctrl-C.
+# fake ppdev device and a stand-in for 64-bit Wine that records how it was started: no
+# 64-bit Wine, a 32-bit Wine prefix, a helper that cannot start, a normal run (the
+# program starts only once the helper serves, the helper stops when the program ends),
+# the port of Lpt2, and Ctrl-C.
 set -euo pipefail
 
 : "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
@@ -23,15 +24,15 @@ archive=$work/tamberlo
 mkdir -p "$archive" "$work/bin" "$work/tools"
 cp "$TAMBERLO_LAUNCHER" "$archive/tamberlo-linux"
 : >"$archive/tamberlo.exe"
-: >"$archive/inpout32.dll"
+: >"$archive/inpoutx64.dll"
 cat >"$archive/tamberlo-ppdev" <<HELPER
 #!/usr/bin/env bash
 exec env LD_PRELOAD="$TAMBERLO_FAKE_PPDEV" "$TAMBERLO_PPDEV_HELPER" "\$@"
 HELPER
 chmod +x "$archive/tamberlo-ppdev"
 
-# wine's stand-in: what it was given, and whether a helper served the block then.
-cat >"$work/bin/wine" <<'WINE'
+# 64-bit Wine's stand-in: what it was given, and whether a helper served the block then.
+cat >"$work/bin/wine64" <<'WINE'
 #!/usr/bin/env bash
 word() { od -An -tu4 -j "$1" -N 4 "$TAMBERLO_BRIDGE_SHM" 2>/dev/null | tr -d ' '; }
 pid=$(word 24)
@@ -42,9 +43,10 @@ echo "program=$1 prefix=${WINEPREFIX:-unset} attached=$(word 12) alive=$alive ba
 [ -n "${WINE_SLEEP:-}" ] && exec sleep "$WINE_SLEEP" # as a program, ended by SIGTERM
 exit "${WINE_STATUS:-0}"
 WINE
-chmod +x "$work/bin/wine"
-# The tools the launcher uses, without wine.
-for tool in bash env od tr sed seq sleep dirname readlink cat; do
+chmod +x "$work/bin/wine64"
+# The tools the launcher uses, without wine. The distributions' own places of 64-bit
+# Wine are not searched, so that this host's Wine is never found.
+for tool in bash env od tr sed seq sleep dirname readlink cat grep; do
     ln -s "$(command -v "$tool")" "$work/tools/$tool"
 done
 
@@ -53,6 +55,7 @@ export TAMBERLO_SIM_CHIP_FILE=
 export TAMBERLO_FAKE_PPDEV_LOG=$work/device.log
 export WINE_LOG=$work/wine.log
 export WINEPREFIX=$work/prefix
+export TAMBERLO_WINE64_LOADERS=""
 device=/dev/tamberlo-parport0
 
 run() { # runs the launcher with PATH=$1 and the other arguments; sets status and output
@@ -68,12 +71,27 @@ reset() {
     rm -f "$WINE_LOG" "$WINE_LOG.pid" "$TAMBERLO_FAKE_PPDEV_LOG" "$TAMBERLO_BRIDGE_SHM"
 }
 
-# No Wine: a message, and the port is left alone.
+# No 64-bit Wine: a message, and the port is left alone.
 reset
 run "$work/tools" "$device"
 [ "$status" = 1 ] || fail "no wine: status $status"
-grep -q "Wine is not installed" <<<"$output" || fail "no wine: $output"
+grep -q "64-bit Wine is not installed" <<<"$output" || fail "no wine: $output"
+grep -q "sudo apt install wine wine64" <<<"$output" || fail "no wine: $output"
 [ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "no wine: the port was opened"
+
+# A prefix that 32-bit Wine made: a message, the prefix unchanged, the port left alone.
+reset
+mkdir -p "$work/prefix32"
+printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n' \
+    >"$work/prefix32/system.reg"
+before=$(sha256sum "$work/prefix32/system.reg")
+WINEPREFIX=$work/prefix32 run "$work/bin:$work/tools" "$device"
+[ "$status" = 1 ] || fail "32-bit prefix: status $status"
+grep -q "is a 32-bit one" <<<"$output" || fail "32-bit prefix: $output"
+grep -q "WINEPREFIX=\$HOME/.wine-tamberlo" <<<"$output" || fail "32-bit prefix: $output"
+[ "$(sha256sum "$work/prefix32/system.reg")" = "$before" ] || fail "32-bit prefix: it was changed"
+[ ! -e "$WINE_LOG" ] || fail "32-bit prefix: the program was started"
+[ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "32-bit prefix: the port was opened"
 
 # The helper cannot open the port: its message, then the launcher's; no program.
 reset

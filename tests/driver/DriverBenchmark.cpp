@@ -59,8 +59,10 @@ int main() {
     }
     const double outNs = NsSince(start, kCalls);
 
-    std::printf("simulated inpout32.dll, Inp32 (status register): %.1f ns per call\n", inNs);
-    std::printf("simulated inpout32.dll, Out32 (SCK edge to the chip): %.1f ns per call\n", outNs);
+    std::printf("simulated %s, Inp32 (status register): %.1f ns per call\n",
+                TAMBERLO_DRIVER_DLL_NAME, inNs);
+    std::printf("simulated %s, Out32 (SCK edge to the chip): %.1f ns per call\n",
+                TAMBERLO_DRIVER_DLL_NAME, outNs);
     std::printf("(%ld calls each; status sum %u)\n", kCalls, sink);
     dll.Unload();
     ::DeleteFileA(chipFile.c_str());

@@ -1,7 +1,8 @@
 // The shipped program file and what sits beside it: the simulated port driver on a
 // card at an address of its own, a port driver that is not running, and a copy of the
 // program alone under another name, which takes its names from its file and, with no
-// inpout32.dll beside it, meets Windows' refusal of the port instructions.
+// port driver DLL beside it, meets Windows' refusal of the port instructions.
+#include "link/PortDriver.h"
 #include "tests/e2e/ProgramProcess.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
@@ -109,7 +110,7 @@ TEST_F(PortRouteTest, ACopyUnderAnotherNameTakesItsNamesFromItsFileAndMeetsTheRe
         const std::vector<std::string> boxes = session.Press(kErase);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_TRUE(StartsWith(boxes[0], "The printer port could not be accessed.")) << boxes[0];
-        EXPECT_NE(boxes[0].find("inpout32.dll"), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find(kPortDriverDll), std::string::npos) << boxes[0];
         EXPECT_EQ(session.Captions(), std::vector<std::string>{"flasher"});
     }
     EXPECT_EQ(FileText(settings), "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");

@@ -1,9 +1,10 @@
-// The program without inpout32.dll under Wine, which (like Windows NT without a port
+// The program without its port driver DLL under Wine, which (like Windows NT without a port
 // driver) refuses a program the in/out instructions: the refusal is caught at our own
 // port instructions only, reads give 0xFF, and a device operation tells the user how
 // to get port access, while the program keeps running.
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
+#include "link/CpuContext.h"
 #include "link/ParallelPort.h"
 #include "link/PortDriver.h"
 #include "link/PortIo.h"
@@ -21,22 +22,23 @@ extern "C" {
 void TestPrivilegedInstruction();
 extern const unsigned char TestPrivilegedInstructionAt[];
 }
-asm(R"(
-    .text
-    .globl _TestPrivilegedInstruction
-    .globl _TestPrivilegedInstructionAt
-_TestPrivilegedInstruction:
-_TestPrivilegedInstructionAt:
-    hlt
-    ret
-)");
+#define TEST_ASM_NAME(name) TEST_ASM_STRING(__USER_LABEL_PREFIX__) #name
+#define TEST_ASM_STRING(text) TEST_ASM_STRING_OF(text)
+#define TEST_ASM_STRING_OF(text) #text
+asm("    .text\n"
+    "    .globl " TEST_ASM_NAME(
+        TestPrivilegedInstruction) "\n"
+                                   "    .globl " TEST_ASM_NAME(TestPrivilegedInstructionAt) "\n" TEST_ASM_NAME(
+                                       TestPrivilegedInstruction) ":\n" TEST_ASM_NAME(TestPrivilegedInstructionAt) ":\n"
+                                                                                                                   "    hlt\n"
+                                                                                                                   "    ret\n");
 
 namespace {
 
 const char kPortRefused[] =
     "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Put inpout32.dll from "
-    "InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
+    "Windows did not allow this program to use the printer port. Put " TAMBERLO_PORT_DRIVER_DLL
+    " from InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
     "can install its port driver (see the README).";
 
 TEST(PortAccess, WithoutInpOut32TheInstructionsAreUsed) {
@@ -73,10 +75,10 @@ TEST(PortAccess, RegistersReadAsAnAbsentPortWhenRefused) {
 // A handler behind ours: it sees only what ours leaves alone.
 int g_othersSeen = 0;
 LONG CALLBACK SkipTestInstruction(PEXCEPTION_POINTERS info) {
-    if (info->ContextRecord->Eip != reinterpret_cast<DWORD>(TestPrivilegedInstructionAt))
+    if (InstructionPointer(info->ContextRecord) != CodeAddress(TestPrivilegedInstructionAt))
         return EXCEPTION_CONTINUE_SEARCH;
     ++g_othersSeen;
-    info->ContextRecord->Eip += 1;
+    InstructionPointer(info->ContextRecord) += 1;
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

@@ -169,7 +169,7 @@ TEST(AutoBenchmark, FullImageThroughTheSimulatedDriver) {
     DriverLibrary dll;
     ASSERT_TRUE(dll.loaded()) << "cannot load the simulated port driver " << DriverDllPath()
                               << " (error " << ::GetLastError()
-                              << "); it is built by the target tamberlo_inpout32_sim";
+                              << "); it is built by the target tamberlo_inpout_sim";
     ASSERT_TRUE(dll.Inp32 != nullptr && dll.Out32 != nullptr && dll.IsInpOutDriverOpen != nullptr)
         << DriverDllPath() << " lacks Inp32, Out32 or IsInpOutDriverOpen";
     ASSERT_TRUE(dll.IsInpOutDriverOpen()) << DriverDllPath() << " says its driver is not open";

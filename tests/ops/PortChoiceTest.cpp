@@ -2,7 +2,9 @@
 // card at an address of its own (LPTn BASE), a settings file that names no printer
 // port or a bad address, a port driver that is not running or stops, and a system
 // that grants some of the port's addresses and refuses the others.
+#include "link/CpuContext.h"
 #include "link/PortDriver.h"
+#include "link/PortIoDirect.h"
 #include "tests/harness/SettingsFile.h"
 #include "tests/harness/TestPort.h"
 #include "tests/link/PortRecorder.h"
@@ -115,12 +117,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BaseCase{"0xD010", true, 0xD010}, BaseCase{"0XbC00", true, 0xBC00},
                     BaseCase{"956", true, 0x3BC}, BaseCase{"0xFFFD", true, 0xFFFD},
                     BaseCase{"0x0378", true, 0x378}, BaseCase{"", false, 0},
-                    BaseCase{"0", false, 0}, BaseCase{"0x0", false, 0},
-                    BaseCase{"0x", false, 0}, BaseCase{"0xFFFE", false, 0},
-                    BaseCase{"65534", false, 0}, BaseCase{"0x10000", false, 0},
-                    BaseCase{"99999999999999999999", false, 0}, BaseCase{"-888", false, 0},
-                    BaseCase{"D010", false, 0}, BaseCase{"0x378h", false, 0},
-                    BaseCase{"888 ; LPT1", false, 0}, BaseCase{"lpt", false, 0}));
+                    BaseCase{"0", false, 0}, BaseCase{"0x0", false, 0}, BaseCase{"0x", false, 0},
+                    BaseCase{"0xFFFE", false, 0}, BaseCase{"65534", false, 0},
+                    BaseCase{"0x10000", false, 0}, BaseCase{"99999999999999999999", false, 0},
+                    BaseCase{"-888", false, 0}, BaseCase{"D010", false, 0},
+                    BaseCase{"0x378h", false, 0}, BaseCase{"888 ; LPT1", false, 0},
+                    BaseCase{"lpt", false, 0}));
 
 class StoredPortTest : public OpsTest, public testing::WithParamInterface<const char*> {
 protected:
@@ -221,25 +223,17 @@ TEST_P(DriverStopsTest, TheOperationEndsInTheDriverMessageNeverInSuccess) {
 }
 
 // One exchange is about 7 accesses per bit; the opening takes a few hundred.
-INSTANTIATE_TEST_SUITE_P(Ops, DriverStopsTest,
-                         testing::Values(StopCase{"Opening", IDC_ERASE, 100},
-                                         StopCase{"Blank", IDC_BLANK, 5000},
-                                         StopCase{"Program", IDC_PROGRAM, 5000},
-                                         StopCase{"Verify", IDC_VERIFY, 5000},
-                                         StopCase{"Auto", IDC_AUTO, 20000}),
-                         [](const testing::TestParamInfo<StopCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Ops, DriverStopsTest,
+    testing::Values(StopCase{"Opening", IDC_ERASE, 100}, StopCase{"Blank", IDC_BLANK, 5000},
+                    StopCase{"Program", IDC_PROGRAM, 5000}, StopCase{"Verify", IDC_VERIFY, 5000},
+                    StopCase{"Auto", IDC_AUTO, 20000}),
+    [](const testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 // A system that grants some of the port's addresses and refuses the others, as a port
 // I/O permission map with holes does. This handler runs before the program's own: it
 // carries out the granted in/out instructions on the board and leaves the refused ones
 // to the program's guard.
-extern "C" {
-extern const unsigned char TamberloPortInInstruction[];
-extern const unsigned char TamberloPortOutInstruction[];
-}
-
 sim::Board* g_grantingBoard = nullptr;
 unsigned g_grantedRegisters = 0; // bit n: base + n is granted
 
@@ -247,18 +241,19 @@ LONG CALLBACK GrantSomeRegisters(PEXCEPTION_POINTERS info) {
     if (info->ExceptionRecord->ExceptionCode != EXCEPTION_PRIV_INSTRUCTION)
         return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* context = info->ContextRecord;
-    const auto eip = static_cast<DWORD>(context->Eip);
-    const bool in = eip == reinterpret_cast<DWORD>(TamberloPortInInstruction);
-    const bool out = eip == reinterpret_cast<DWORD>(TamberloPortOutInstruction);
-    const auto address = static_cast<WORD>(context->Edx & 0xFFFF);
+    const ULONG_PTR at = InstructionPointer(context);
+    const bool in = at == CodeAddress(TamberloPortInInstruction);
+    const bool out = at == CodeAddress(TamberloPortOutInstruction);
+    const auto address = static_cast<WORD>(DataRegister(context) & 0xFFFF);
     const unsigned offset = address - 0x378u;
     if ((!in && !out) || offset > 2 || (g_grantedRegisters & (1u << offset)) == 0)
         return EXCEPTION_CONTINUE_SEARCH;
     if (in)
-        context->Eax = (context->Eax & ~DWORD{0xFF}) | g_grantingBoard->In(address);
+        Accumulator(context) =
+            (Accumulator(context) & ~ULONG_PTR{0xFF}) | g_grantingBoard->In(address);
     else
-        g_grantingBoard->Out(address, static_cast<BYTE>(context->Eax & 0xFF));
-    context->Eip = eip + 1;
+        g_grantingBoard->Out(address, static_cast<BYTE>(Accumulator(context) & 0xFF));
+    InstructionPointer(context) = at + 1;
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

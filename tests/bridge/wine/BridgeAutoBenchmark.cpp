@@ -89,7 +89,7 @@ TEST(BridgeAutoBenchmark, FullImageThroughTheBridge) {
     EXPECT_TRUE(std::equal(image.begin(), image.end(), flash.begin()));
 
     std::map<std::string, double> f = ReadFigures(figuresPath);
-    ASSERT_FALSE(f.empty()) << "the timing inpout32.dll wrote no figures";
+    ASSERT_FALSE(f.empty()) << "the timing port driver DLL wrote no figures";
     const double passSeconds = f["busy_pass_ns"] / 1e9;
     const double busy = f["sck_edges"] * passSeconds;
     const double sleeps = f["sleep_seconds"];

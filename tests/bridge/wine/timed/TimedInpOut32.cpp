@@ -1,5 +1,5 @@
-// A timing inpout32.dll for the Auto benchmark: it stands beside tamberlo.exe in the
-// bridge's place, loads the real bridge DLL (copied beside it as bridge-inpout32.dll)
+// A timing port driver DLL for the Auto benchmark: it stands beside tamberlo.exe in the
+// bridge's place, loads the real bridge DLL (copied beside it as bridge-driver.dll)
 // and passes every call on, counting the time spent inside the bridge. It also puts a
 // timed Sleep into the program's import table, so the benchmark knows how long the
 // program's waits really lasted, and counts the SCK edges the program writes: each is
@@ -127,7 +127,7 @@ void LoadOnce() {
     char path[MAX_PATH + 32];
     std::snprintf(path, sizeof path, "%.*s", static_cast<int>(length), folder);
     if (char* slash = std::strrchr(path, '\\'))
-        std::strcpy(slash + 1, "bridge-inpout32.dll");
+        std::strcpy(slash + 1, "bridge-driver.dll");
     HMODULE bridge = ::LoadLibraryA(path);
     g_inp32 = Export<Inp32Fn>(bridge, "Inp32");
     g_out32 = Export<Out32Fn>(bridge, "Out32");
