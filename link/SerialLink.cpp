@@ -10,6 +10,7 @@
 
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
+#include "link/DriverLoadMessage.h"
 #include "link/PortDriver.h"
 #include "link/PortIo.h"
 
@@ -154,7 +155,19 @@ int CTamberloDlg::ProgrammingEnable() {
 }
 
 void CTamberloDlg::ReportPortProblem(PortProblem problem) {
-    MessageBox(problem == PortProblem::Refused ? kPortRefused : kDriverNotRunning);
+    switch (problem) {
+    case PortProblem::Refused:
+        MessageBox(kPortRefused);
+        break;
+    case PortProblem::DriverNotLoaded: {
+        char text[kDriverLoadMessageSize];
+        MessageBox(FormatDriverNotLoadedMessage(LastDriverLoadFailure(), text, sizeof text));
+        break;
+    }
+    default:
+        MessageBox(kDriverNotRunning);
+        break;
+    }
 }
 
 BOOL CTamberloDlg::PortHeld() {
