@@ -2,10 +2,10 @@
 // own error text is quoted with the DLL's path in place of its "%1".
 #include "link/DriverLoadMessage.h"
 
+#include "framework/SystemErrorText.h"
 #include "link/PortDriver.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -34,25 +34,6 @@ const char* DllKind(WORD machine) {
     }
 }
 
-// The system's text for `error` with "%1" replaced by `path`, without its line break,
-// followed by the error number.
-void SystemErrorText(DWORD error, const char* path, char* text, std::size_t size) {
-    char raw[512] = "";
-    const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                         0, raw, sizeof raw, nullptr);
-    raw[length < sizeof raw ? length : sizeof raw - 1] = '\0';
-    for (std::size_t end = std::strlen(raw);
-         end > 0 && (raw[end - 1] == '\r' || raw[end - 1] == '\n' || raw[end - 1] == ' '); --end)
-        raw[end - 1] = '\0';
-    const char* insert = std::strstr(raw, "%1");
-    if (insert == nullptr)
-        std::snprintf(text, size, "%s (error %lu)", raw, static_cast<unsigned long>(error));
-    else
-        std::snprintf(text, size, "%.*s%s%s (error %lu)", static_cast<int>(insert - raw), raw, path,
-                      insert + 2, static_cast<unsigned long>(error));
-}
-
 } // namespace
 
 const char* FormatDriverNotLoadedMessage(const DriverLoadFailure& failure, char* buffer,
@@ -68,7 +49,7 @@ const char* FormatDriverNotLoadedMessage(const DriverLoadFailure& failure, char*
                   "README).",
                   kOwnBits, kDownloadFolder);
     if (failure.error != 0)
-        SystemErrorText(failure.error, failure.path, why, sizeof why);
+        AfxSystemErrorText(failure.error, failure.path, why, sizeof why);
 
     if (failure.error == 0) {
         std::snprintf(what, sizeof what,

@@ -7,6 +7,7 @@
 #include "tests/e2e/ProgramProcess.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
+#include "tests/harness/SystemText.h"
 
 #include <gtest/gtest.h>
 
@@ -172,20 +173,6 @@ void NoPortDriver(const std::string& path) {
 void NeedsMissingDll(const std::string& path) {
     ASSERT_TRUE(
         ::CopyFileA(TAMBERLO_DRIVER_DOUBLES "\\e2e_needs_missing_dll.dll", path.c_str(), FALSE));
-}
-
-// The system's text for `error`, its "%1" standing for the DLL, as Windows words it here.
-std::string SystemText(DWORD error, const std::string& dll) {
-    char text[512] = "";
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                     text, sizeof text, nullptr);
-    std::string said = text;
-    while (!said.empty() && std::strchr("\r\n ", said.back()) != nullptr)
-        said.pop_back();
-    const size_t insert = said.find("%1");
-    if (insert != std::string::npos)
-        said.replace(insert, 2, dll);
-    return said + " (error " + std::to_string(error) + ")";
 }
 
 struct UnusableDriverCase {
