@@ -2,8 +2,12 @@
 // start and at the start of every device operation, written when the user changes
 // a value, and the first-run notice while no port has been chosen. A port card at an
 // address of its own is set by hand with the keys LPT1 BASE, LPT2 BASE, LPT3 BASE.
+// Messages name the file the settings were really read from or written to (see
+// app/SettingsLocation.h); a write that fails is told once per run.
+#include "app/SettingsLocation.h"
 #include "app/tamberloDlg.h"
 
+#include "framework/SystemErrorText.h"
 #include "framework/WinApp.h"
 
 #include <cstdio>
@@ -52,13 +56,6 @@ BOOL ParsePortBase(const char* text, WORD* base) {
     *base = static_cast<WORD>(value);
     return TRUE;
 }
-
-// Where the platform keeps the settings file: the Windows directory.
-void SettingsFilePath(char (&path)[MAX_PATH + 32]) {
-    char folder[MAX_PATH] = "";
-    ::GetWindowsDirectoryA(folder, MAX_PATH);
-    std::snprintf(path, sizeof path, "%s\\%s", folder, AfxGetApp()->m_pszProfileName);
-}
 } // namespace
 
 int CTamberloDlg::SelectLptPort() {
@@ -92,15 +89,15 @@ int CTamberloDlg::SelectLptPort() {
 }
 
 BOOL CTamberloDlg::PortSettingUsable() {
-    char file[MAX_PATH + 32];
-    char text[MAX_PATH + 512];
+    char file[kSettingsPathSize];
+    char text[kSettingsPathSize + 512];
     switch (m_portSetting.kind) {
     case PortSetting::kUsable:
         return TRUE;
     case PortSetting::kNoneChosen:
         return FALSE; // the first-run notice has asked for a port
     case PortSetting::kNotAPort:
-        SettingsFilePath(file);
+        SettingsFileRead(file);
         std::snprintf(text, sizeof text,
                       "The settings file %s holds LPT PORT=%d, which is not a printer port "
                       "of this program.\nPlease choose Lpt1, Lpt2 or Lpt3.",
@@ -109,7 +106,7 @@ BOOL CTamberloDlg::PortSettingUsable() {
     case PortSetting::kBadBase: {
         char key[16];
         BaseKey(static_cast<UINT>(m_portSetting.port), key);
-        SettingsFilePath(file);
+        SettingsFileRead(file);
         std::snprintf(text, sizeof text,
                       "The settings file %s holds %s=%s, which is not a usable printer-port "
                       "address.\nWrite the port's I/O address in hex with 0x (for example "
@@ -123,40 +120,66 @@ BOOL CTamberloDlg::PortSettingUsable() {
     return FALSE;
 }
 
+void CTamberloDlg::WriteSetting(const char* key, int value) {
+    if (AfxGetApp()->WriteProfileInt(kSection, key, value))
+        return;
+    const DWORD error = ::GetLastError();
+    // Every keystroke in a delay field writes: the first failure of the run is told.
+    if (m_settingsWriteFailureTold)
+        return;
+    m_settingsWriteFailureTold = TRUE;
+    char file[kSettingsPathSize];
+    const BOOL windowsFolder = SettingsFileWritten(file);
+    char why[512];
+    AfxSystemErrorText(error, file, why, sizeof why);
+    char text[kSettingsPathSize + 1024];
+    std::snprintf(text, sizeof text,
+                  "The settings could not be written to %s.\nWindows says: %s\nThe program goes "
+                  "on with the values shown, but they will not be there at its next start. Check "
+                  "that the disk has room, that the file is neither read-only nor a folder, and "
+                  "that no other program holds it open.%s",
+                  file, why,
+                  windowsFolder ? " A normal user may not change files in the Windows folder: run "
+                                  "tamberlo once as administrator, or give your user the right "
+                                  "to change this file (see the README)."
+                                : "");
+    MessageBox(text);
+}
+
 void CTamberloDlg::LoadDelaySettings() {
     m_delayBit = AfxGetApp()->GetProfileInt(kSection, kDelayBitKey, 0);
     m_delayByte = AfxGetApp()->GetProfileInt(kSection, kDelayByteKey, 0);
     if (m_delayBit == 0) {
         m_delayBit = 1;
-        AfxGetApp()->WriteProfileInt(kSection, kDelayBitKey, 1);
+        WriteSetting(kDelayBitKey, 1);
     }
     if (m_delayByte == 0) {
         m_delayByte = 1;
-        AfxGetApp()->WriteProfileInt(kSection, kDelayByteKey, 1);
+        WriteSetting(kDelayByteKey, 1);
     }
     UpdateData(FALSE);
 }
 
 void CTamberloDlg::OnLpt1() {
-    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 1);
+    WriteSetting(kLptPortKey, 1);
 }
 
 void CTamberloDlg::OnLpt2() {
-    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 2);
+    WriteSetting(kLptPortKey, 2);
 }
 
 void CTamberloDlg::OnLpt3() {
-    AfxGetApp()->WriteProfileInt(kSection, kLptPortKey, 3);
+    WriteSetting(kLptPortKey, 3);
 }
 
 // Both handlers run on every keystroke; the value written is the member as the
 // exchange left it (unchanged after a parse error, the typed number after a range error).
 void CTamberloDlg::OnChangeDelayBit() {
     UpdateData(TRUE);
-    AfxGetApp()->WriteProfileInt(kSection, kDelayBitKey, static_cast<int>(m_delayBit));
+    WriteSetting(kDelayBitKey, static_cast<int>(m_delayBit));
 }
 
 void CTamberloDlg::OnChangeDelayByte() {
     UpdateData(TRUE);
-    AfxGetApp()->WriteProfileInt(kSection, kDelayByteKey, static_cast<int>(m_delayByte));
+    WriteSetting(kDelayByteKey, static_cast<int>(m_delayByte));
 }

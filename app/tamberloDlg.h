@@ -65,6 +65,8 @@ private:
     BOOL PortHeld();
     // FALSE, after its message, when the stored port choice cannot be used.
     BOOL PortSettingUsable();
+    // Writes one setting; the first write of the run that fails is told, naming the file.
+    void WriteSetting(const char* key, int value);
 
 public:
     // Flash image loading (image/HexLoader.cpp).
@@ -103,6 +105,8 @@ public:
         char base[32]; // the text of a bad LPTn BASE
     };
     PortSetting m_portSetting = {PortSetting::kNoneChosen, 0, ""};
+    // TRUE once a failed settings write has been told in this run.
+    BOOL m_settingsWriteFailureTold = FALSE;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

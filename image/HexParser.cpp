@@ -83,7 +83,14 @@ int StoreRecord(FlashImage image, std::uint32_t address, const unsigned char* da
         return 0;
     }
     std::memcpy(image.bytes + address, data, count);
-    image.end = static_cast<std::uint32_t>(address + count - 1);
+    // The highest index stored, so records in any order are all programmed and verified.
+    // Byte 0 alone would give 0, which means "nothing loaded"; 1 lies in the same word 0,
+    // so Program and Verify walk exactly what an end index of 0 would have them walk.
+    const std::uint32_t last = static_cast<std::uint32_t>(address + count - 1);
+    const std::uint32_t end = last == 0 ? 1 : last;
+    if (end > image.end) {
+        image.end = end;
+    }
     return 1;
 }
 

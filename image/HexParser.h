@@ -17,8 +17,8 @@ constexpr std::size_t kRecordBufferSize = 256;
 constexpr std::size_t kHexMessageBufferSize = 512;
 
 // The flash image as the dialog holds it: the bytes and the end index as separate members.
-// end is the image index of the last byte stored by the last stored data record
-// (not the highest one); 0 means nothing loaded.
+// end is the highest image index that any data record stored, whatever the order of the
+// records; 0 means nothing loaded (so a file holding only byte 0 gives 1, see StoreRecord).
 struct FlashImage {
     unsigned char (&bytes)[kFlashImageSize];
     std::uint32_t& end;
@@ -51,8 +51,9 @@ void ClearFlashImage(FlashImage image);
 // Value of one HEX digit: '0'..'9' and 'A'..'F'/'a'..'f' as usual; anything else is 0.
 int HexDigitValue(char c);
 
-// Copies count bytes to image.bytes[address..], sets image.end to the last index written and
-// returns 1; writes nothing and returns 0 when count is 0 or the bytes would pass byte 8191.
+// Copies count bytes to image.bytes[address..], raises image.end to the last index written
+// (never lowers it) and returns 1; writes nothing and returns 0 when count is 0 or the bytes
+// would pass byte 8191.
 int StoreRecord(FlashImage image, std::uint32_t address, const unsigned char* data,
                 std::size_t count);
 

@@ -22,6 +22,7 @@ enum class PortRoute {
     NotChosen, // no operation has touched the port yet
     Driver,    // through the driver DLL (or a driver given to UsePortDriver)
     Direct,    // x86 in/out
+    Unusable,  // a driver DLL is there but could not be used: no access reaches the port
 };
 
 // Uses `driver` (kept by the caller) instead of searching for the driver DLL; null makes

@@ -1,7 +1,9 @@
 // Routes each port access to the InpOut32 driver when its DLL is there, else
 // to the x86 in/out instructions, and keeps what went wrong during one operation.
+// A driver DLL that is there but cannot be used is told apart from no DLL at all.
 #include "link/PortIo.h"
 
+#include "link/PeMachine.h"
 #include "link/PortDriver.h"
 #include "link/PortIoDirect.h"
 
@@ -12,9 +14,13 @@ struct Route {
     PortDriver driver = {};
 };
 
+enum class DriverSearch { Loaded, Absent, NotUsable };
+
+constexpr int kAbsentPortLevels = 0xFF;
+
 Route g_route;
 const PortDriver* g_injected = nullptr;
-bool g_searched = false;
+DriverLoadFailure g_loadFailure = {};
 
 // An export by name, as the function type the caller knows it has (the generic
 // function pointer type in between is the one C++ allows such casts through).
@@ -22,18 +28,40 @@ template <typename Function> Function Export(HMODULE dll, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(dll, name)));
 }
 
+// Where the DLL search finds the driver DLL; FALSE when it is nowhere.
+BOOL FindDriverDll(char (&path)[MAX_PATH]) {
+    const DWORD length = ::SearchPathA(nullptr, kPortDriverDll, nullptr, MAX_PATH, path, nullptr);
+    return length > 0 && length < MAX_PATH;
+}
+
+DriverSearch NotUsable(const char* path, DWORD error) {
+    ::lstrcpynA(g_loadFailure.path, path, MAX_PATH);
+    g_loadFailure.error = error;
+    g_loadFailure.machine = PeMachineOf(path);
+    return DriverSearch::NotUsable;
+}
+
 // InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
-bool LoadInpOut32(PortDriver* driver) {
+DriverSearch LoadInpOut32(PortDriver* driver) {
+    // A damaged or blocked DLL must not bring up a system error box of its own.
+    const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE dll = ::LoadLibraryA(kPortDriverDll); // kept loaded for the whole run
-    if (dll == nullptr)
-        return false;
+    const DWORD error = ::GetLastError();
+    ::SetErrorMode(errorMode);
+    char path[MAX_PATH] = "";
+    if (dll == nullptr) {
+        // "Not found" also stands for a DLL that is there but misses a DLL of its own.
+        return FindDriverDll(path) ? NotUsable(path, error) : DriverSearch::Absent;
+    }
     driver->inp32 = Export<short(WINAPI*)(short)>(dll, "Inp32");
     driver->out32 = Export<void(WINAPI*)(short, short)>(dll, "Out32");
     driver->isOpen = Export<BOOL(WINAPI*)()>(dll, "IsInpOutDriverOpen");
     if (driver->inp32 != nullptr && driver->out32 != nullptr)
-        return true;
+        return DriverSearch::Loaded;
+    const DWORD length = ::GetModuleFileNameA(dll, path, MAX_PATH);
+    path[length < MAX_PATH ? length : MAX_PATH - 1] = '\0';
     ::FreeLibrary(dll); // some other DLL of that name: not a port driver
-    return false;
+    return NotUsable(path, 0);
 }
 
 void ChooseRoute() {
@@ -41,14 +69,20 @@ void ChooseRoute() {
         g_route = {PortRoute::Driver, *g_injected};
         return;
     }
-    if (g_searched)
-        return;
-    g_searched = true;
+    if (g_route.kind == PortRoute::Driver || g_route.kind == PortRoute::Direct)
+        return; // decided for the whole run
     PortDriver driver{};
-    if (LoadInpOut32(&driver))
+    switch (LoadInpOut32(&driver)) {
+    case DriverSearch::Loaded:
         g_route = {PortRoute::Driver, driver};
-    else
+        break;
+    case DriverSearch::Absent:
         g_route = {PortRoute::Direct, {}};
+        break;
+    case DriverSearch::NotUsable:
+        g_route = {PortRoute::Unusable, {}};
+        break;
+    }
 }
 
 bool DriverRunning() {
@@ -59,7 +93,6 @@ bool DriverRunning() {
 
 void UsePortDriver(const PortDriver* driver) {
     g_injected = driver;
-    g_searched = false;
     g_route = {};
 }
 
@@ -67,9 +100,15 @@ PortRoute CurrentPortRoute() {
     return g_route.kind;
 }
 
+const DriverLoadFailure& LastDriverLoadFailure() {
+    return g_loadFailure;
+}
+
 PortProblem BeginPortAccess() {
     ChooseRoute();
     ForgetDirectPortRefusal();
+    if (g_route.kind == PortRoute::Unusable)
+        return PortProblem::DriverNotLoaded;
     if (g_route.kind == PortRoute::Driver && !DriverRunning())
         return PortProblem::DriverNotRunning;
     return PortProblem::None;
@@ -78,9 +117,14 @@ PortProblem BeginPortAccess() {
 int PortIn(WORD address) {
     if (g_route.kind == PortRoute::NotChosen)
         ChooseRoute();
-    if (g_route.kind == PortRoute::Driver)
+    switch (g_route.kind) {
+    case PortRoute::Driver:
         return g_route.driver.inp32(static_cast<short>(address)) & 0xFF;
-    return DirectPortIn(address);
+    case PortRoute::Unusable:
+        return kAbsentPortLevels;
+    default:
+        return DirectPortIn(address);
+    }
 }
 
 void PortOut(WORD address, int value) {
@@ -88,12 +132,17 @@ void PortOut(WORD address, int value) {
         ChooseRoute();
     if (g_route.kind == PortRoute::Driver)
         g_route.driver.out32(static_cast<short>(address), static_cast<short>(value & 0xFF));
-    else
+    else if (g_route.kind == PortRoute::Direct)
         DirectPortOut(address, value);
 }
 
 PortProblem PortAccessProblem() {
-    if (g_route.kind == PortRoute::Driver)
+    switch (g_route.kind) {
+    case PortRoute::Driver:
         return DriverRunning() ? PortProblem::None : PortProblem::DriverNotRunning;
-    return DirectPortRefused() ? PortProblem::Refused : PortProblem::None;
+    case PortRoute::Unusable:
+        return PortProblem::DriverNotLoaded;
+    default:
+        return DirectPortRefused() ? PortProblem::Refused : PortProblem::None;
+    }
 }

@@ -3,12 +3,14 @@
 //   MOSI  = control bit 0 (pin 1, nStrobe)
 //   MISO  = status bit 6 (pin 10, nAck)
 // Every line change reads the whole register and writes it back with only that line
-// changed, so the other pins of the port keep whatever they carry. While no port is
-// chosen, CParallelPort touches nothing; the link then also skips its waits and clocking.
+// changed, so the other pins of the port keep whatever they carry; only control bits 4
+// and 5 are always written 0 (see kControlDriveBits). While no port is chosen,
+// CParallelPort touches nothing; the link then also skips its waits and clocking.
 #include "app/tamberloDlg.h"
 
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
+#include "link/DriverLoadMessage.h"
 #include "link/PortDriver.h"
 #include "link/PortIo.h"
 
@@ -19,6 +21,11 @@ constexpr int kResetBit = 0x02;
 constexpr int kMosiBit = 0x01;
 constexpr int kMisoBit = 0x40;
 constexpr int kMisoShift = 6;
+// Control bit 5 turns the data lines into inputs (reverse mode of a bidirectional port),
+// bit 4 enables the nAck interrupt. A BIOS, a printer driver or a scanner may leave them
+// set; with bit 5 set SCK and RESET never reach the chip. Every control write of the link
+// clears both: data lines driven, no interrupt.
+constexpr int kControlDriveBits = 0x30;
 constexpr std::uint32_t kResetStepMsPerDelayByte = 200;
 
 const unsigned char kProgrammingEnable[4] = {0xAC, 0x53, 0x00, 0x00};
@@ -63,7 +70,7 @@ void CTamberloDlg::SckResetLow() {
 }
 
 void CTamberloDlg::MosiHigh() {
-    m_port.WriteControl(m_port.ReadControl() | kMosiBit);
+    m_port.WriteControl((m_port.ReadControl() & ~kControlDriveBits) | kMosiBit);
 }
 
 void CTamberloDlg::BitDelay() {
@@ -92,7 +99,7 @@ int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
         int received = 0;
         for (int bit = 7; bit >= 0; --bit) {
             const int level = (send[k] >> bit) & 1;
-            m_port.WriteControl((m_port.ReadControl() & ~kMosiBit) | level);
+            m_port.WriteControl((m_port.ReadControl() & ~(kMosiBit | kControlDriveBits)) | level);
             // The chip shifts its answer out on the falling edge: MISO is read while SCK
             // is still low, before the rising edge that samples MOSI.
             received = (received << 1) | ((m_port.ReadStatus() & kMisoBit) >> kMisoShift);
@@ -110,6 +117,8 @@ void CTamberloDlg::EnterProgramming() {
     // sequence for serial programming. The last wait covers the 20 ms before
     // Programming Enable may be sent.
     const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
+    // The data lines are driven before SCK and RESET are first set; MOSI stays as read.
+    m_port.WriteControl(m_port.ReadControl() & ~kControlDriveBits);
     SckLow();
     if (PortAccessProblem() != PortProblem::None)
         return; // the first accesses showed that the port cannot be reached: no waiting
@@ -146,7 +155,19 @@ int CTamberloDlg::ProgrammingEnable() {
 }
 
 void CTamberloDlg::ReportPortProblem(PortProblem problem) {
-    MessageBox(problem == PortProblem::Refused ? kPortRefused : kDriverNotRunning);
+    switch (problem) {
+    case PortProblem::Refused:
+        MessageBox(kPortRefused);
+        break;
+    case PortProblem::DriverNotLoaded: {
+        char text[kDriverLoadMessageSize];
+        MessageBox(FormatDriverNotLoadedMessage(LastDriverLoadFailure(), text, sizeof text));
+        break;
+    }
+    default:
+        MessageBox(kDriverNotRunning);
+        break;
+    }
 }
 
 BOOL CTamberloDlg::PortHeld() {

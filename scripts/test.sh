@@ -9,7 +9,7 @@
 #   windows      the same for the 32-bit build (inpout32.dll), where this host runs
 #                32-bit programs;
 #   release      the three release archives, each file of the architecture the README
-#                gives it.
+#                gives it, each tamberlo.exe importing only what its list names.
 # Both Windows builds are always built. TAMBERLO_WINE_ARCHS ("x86_64", "i686" or both)
 # chooses which of them run their tests; by default x86_64, and i686 where a 32-bit
 # program starts on this host.
@@ -78,6 +78,8 @@ done
 
 echo "== release archives"
 ./scripts/release.sh >/dev/null && tests/release/archive_arch_test.sh build/release || status=1
+# Each shipped tamberlo.exe imports exactly what its architecture's list names.
+tests/release/import_table_test.sh build/release || status=1
 
 # The benchmarks print their figures; they fail only when they cannot measure.
 run_benchmarks() {

@@ -34,6 +34,10 @@ const ConnectorPin* FindConnectorPin(std::uint8_t pin) {
 namespace {
 // Status bits 0..2 are not connected and read as 1 on PC ports.
 constexpr std::uint8_t kStatusUnusedBits = 0x07;
+// Control bit 5 of a bidirectional port: 1 turns the data lines around into inputs.
+constexpr std::uint8_t kControlDataInput = 0x20;
+// A data line that nothing drives.
+constexpr bool kFloatingLevel = true;
 } // namespace
 
 std::uint8_t ParallelPort::Read(PortRegister reg) const {
@@ -69,6 +73,9 @@ bool ParallelPort::PinLevel(std::uint8_t pin) const {
     }
     switch (p->reg) {
     case PortRegister::Data:
+        if (control_ & kControlDataInput) {
+            return kFloatingLevel;
+        }
         return PinLevelFromBit(*p, (data_ >> p->bit) & 1u);
     case PortRegister::Control:
         return PinLevelFromBit(*p, (control_ >> p->bit) & 1u);

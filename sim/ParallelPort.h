@@ -41,7 +41,9 @@ public:
     std::uint8_t Read(PortRegister reg) const;
     void Write(PortRegister reg, std::uint8_t value);
 
-    // Level on an output pin (data or control); input pins report what is applied.
+    // Level on an output pin (data or control); input pins report what is applied. While
+    // control bit 5 (direction) is set the data lines are inputs that nothing drives: they
+    // float, taken as high (the chip's RESET has a pull-up), whatever the data latch holds.
     bool PinLevel(std::uint8_t pin) const;
     // Drives an input (status) pin from outside; undriven inputs float high.
     void ApplyInput(std::uint8_t pin, bool level);

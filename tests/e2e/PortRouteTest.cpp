@@ -1,15 +1,18 @@
 // The shipped program file and what sits beside it: the simulated port driver on a
-// card at an address of its own, a port driver that is not running, and a copy of the
+// card at an address of its own, a port driver that is not running, a copy of the
 // program alone under another name, which takes its names from its file and, with no
-// port driver DLL beside it, meets Windows' refusal of the port instructions.
+// port driver DLL beside it, meets Windows' refusal of the port instructions, and a
+// port driver DLL that is there but cannot be used.
 #include "link/PortDriver.h"
 #include "tests/e2e/ProgramProcess.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
+#include "tests/harness/SystemText.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,7 +20,7 @@
 
 namespace {
 
-enum : int { kErase = 1000, kAuto = 1004, kLpt1 = 1008 };
+enum : int { kErase = 1000, kBlank = 1001, kAuto = 1004, kLpt1 = 1008 };
 const char kNoAnswer[] = "Error! Please check your CPU, power supply and printer port.";
 
 std::string TempPath(const std::string& name) {
@@ -122,5 +125,128 @@ TEST_F(PortRouteTest, ACopyUnderAnotherNameTakesItsNamesFromItsFileAndMeetsTheRe
     ::DeleteFileA(copy.c_str());
     ::RemoveDirectoryA(folder.c_str());
 }
+
+// What the program's own bitness needs, as the messages name it.
+#ifdef _WIN64
+const char kOwnBits[] = "64-bit";
+const char kOtherBits[] = "32-bit";
+constexpr WORD kOtherMachine = IMAGE_FILE_MACHINE_I386;
+const char kDownloadFolder[] = "x64";
+#else
+const char kOwnBits[] = "32-bit";
+const char kOtherBits[] = "64-bit";
+constexpr WORD kOtherMachine = IMAGE_FILE_MACHINE_AMD64;
+const char kDownloadFolder[] = "Win32";
+#endif
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// The build's own port driver DLL with the PE header's machine field of the other bitness.
+void OtherBitnessDll(const std::string& path) {
+    std::vector<unsigned char> dll = FileBytes(TAMBERLO_SIM_DLL);
+    ASSERT_GT(dll.size(), 0x40u);
+    const size_t pe = dll[0x3C] | dll[0x3D] << 8 | dll[0x3E] << 16 | size_t{dll[0x3F]} << 24;
+    ASSERT_EQ(std::string(dll.begin() + pe, dll.begin() + pe + 4), std::string("PE\0\0", 4));
+    dll[pe + 4] = kOtherMachine & 0xFF;
+    dll[pe + 5] = kOtherMachine >> 8;
+    WriteBytes(path, dll);
+}
+
+void TextFile(const std::string& path) {
+    WriteBytes(path, std::vector<unsigned char>(2048, 'x'));
+}
+
+void NoPortDriver(const std::string& path) {
+    ASSERT_TRUE(
+        ::CopyFileA(TAMBERLO_DRIVER_DOUBLES "\\e2e_no_port_driver.dll", path.c_str(), FALSE));
+}
+
+void NeedsMissingDll(const std::string& path) {
+    ASSERT_TRUE(
+        ::CopyFileA(TAMBERLO_DRIVER_DOUBLES "\\e2e_needs_missing_dll.dll", path.c_str(), FALSE));
+}
+
+struct UnusableDriverCase {
+    const char* name;
+    std::function<void(const std::string&)> place; // puts the DLL at the path given
+    DWORD error;                                   // 0: the DLL loaded, Windows said nothing
+    std::function<std::string(const std::string&)> what;
+    // Wine keeps a DLL whose own imports failed open, so it cannot be overwritten while the
+    // program runs; Windows lets it go.
+    bool replaceableUnderWine = true;
+};
+
+class UnusableDriverTest : public PortRouteTest,
+                           public testing::WithParamInterface<UnusableDriverCase> {};
+
+TEST_P(UnusableDriverTest, TheDllFoundIsNamedWithWhyAndWhatToDo) {
+    const UnusableDriverCase& c = GetParam();
+    const std::string folder = TempPath(std::string("e2e-driver-") + c.name);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\tamberlo.exe";
+    const std::string dll = folder + "\\" + kPortDriverDll;
+    ASSERT_TRUE(::CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE));
+    c.place(dll);
+    SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
+    std::string expected = "The printer port driver could not be loaded.\n" + c.what(dll) + "\n";
+    if (c.error != 0)
+        expected += "Windows says: " + SystemText(c.error, dll) + "\n";
+    expected += std::string("Put the ") + kOwnBits + " " + kPortDriverDll + " from the folder " +
+                kDownloadFolder +
+                " of the InpOut32 download in its place, then run tamberlo once as "
+                "administrator (see the README).";
+    {
+        Session session(copy, chipFile);
+        ASSERT_NE(session.Main(), nullptr);
+        // The DLL is searched for by the first operation, and again by the next one.
+        EXPECT_EQ(session.Press(kBlank), std::vector<std::string>{expected});
+        EXPECT_EQ(session.Press(kErase), std::vector<std::string>{expected});
+        EXPECT_EQ(session.Captions(), (std::vector<std::string>{"tamberlo", "tamberlo"}));
+        EXPECT_EQ(::GetFileAttributesA(chipFile.c_str()), INVALID_FILE_ATTRIBUTES);
+        // Put right, the DLL is taken by the next operation, without a restart.
+        if (c.replaceableUnderWine) {
+            ASSERT_TRUE(::CopyFileA(TAMBERLO_SIM_DLL, dll.c_str(), FALSE));
+            EXPECT_TRUE(session.Press(kErase).empty());
+            EXPECT_EQ(session.Caption(), "Erase Ok");
+        }
+    }
+    ::DeleteFileA(dll.c_str());
+    ::DeleteFileA(copy.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dlls, UnusableDriverTest,
+    testing::Values(
+        UnusableDriverCase{"OtherBitness", &OtherBitnessDll, ERROR_BAD_EXE_FORMAT,
+                           [](const std::string& dll) {
+                               return dll + " is a " + kOtherBits + " DLL, but tamberlo.exe is a " +
+                                      kOwnBits + " program and can only load a " + kOwnBits +
+                                      " DLL.";
+                           }},
+        UnusableDriverCase{"NotADll", &TextFile, ERROR_BAD_EXE_FORMAT,
+                           [](const std::string& dll) { return dll + " is not a DLL at all."; }},
+        UnusableDriverCase{"MissingDependency", &NeedsMissingDll, ERROR_MOD_NOT_FOUND,
+                           [](const std::string& dll) {
+                               return dll + " is there, but a DLL that it needs is missing.";
+                           },
+                           false},
+        UnusableDriverCase{"NoPortDriver", &NoPortDriver, 0,
+                           [](const std::string& dll) {
+                               return dll +
+                                      " is not InpOut32's port driver: it has no Inp32 and Out32.";
+                           }}),
+    [](const testing::TestParamInfo<UnusableDriverCase>& info) {
+        return std::string(info.param.name);
+    });
 
 } // namespace

@@ -57,13 +57,17 @@ const FixtureCase kCases[] = {
     {"crlf_between_records.hex", nullptr, HexParseStatus::Ok, "", 5, {{0, {1, 2, 3, 4, 5, 6}}}},
     {"lf_between_records.hex", nullptr, HexParseStatus::Ok, "", 5, {{0, {1, 2, 3, 4, 5, 6}}}},
     {"nothing_between_records.hex", nullptr, HexParseStatus::Ok, "", 5, {{0, {1, 2, 3, 4, 5, 6}}}},
-    {"out_of_order_last_record_sets_end.hex",
+    // The record at 0x0100 comes first: the end index is still its last byte, not the last
+    // record's, so Program and Verify reach every record.
+    {"out_of_order_highest_record_sets_end.hex",
      nullptr,
      HexParseStatus::Ok,
      "",
-     15,
+     0x10F,
      {{0x0000, Sequence(0xA0, 16)}, {0x0100, Sequence(0x10, 16)}}},
-    {"single_byte_at_zero.hex", nullptr, HexParseStatus::Ok, "", 0, {{0, {0x5A}}}},
+    // Byte 0 alone would give end index 0, "nothing loaded"; 1 is in the same word 0, so the
+    // file loads and Program and Verify walk word 0 only.
+    {"single_byte_at_zero.hex", nullptr, HexParseStatus::Ok, "", 1, {{0, {0x5A}}}},
     {"count_zero_data_record_stores_nothing.hex",
      nullptr,
      HexParseStatus::Ok,
@@ -99,10 +103,10 @@ const FixtureCase kCases[] = {
      0xAE,
      {{0xAB, {0xDE, 0xAD, 0xBE, 0xEF}}}},
     {"single_byte_at_zero.hex",
-     "out_of_order_last_record_sets_end.hex",
+     "out_of_order_highest_record_sets_end.hex",
      HexParseStatus::Ok,
      "",
-     0,
+     1,
      {{0, {0x5A}}}},
     {"empty.hex", nullptr, HexParseStatus::NotIntelHex, kNotHex, 0, {}},
     {"no_eof_record.hex", nullptr, HexParseStatus::NotIntelHex, kNotHex, 0, {{0, {1, 2, 3}}}},

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Writes HEX files made by real tools into OUTDIR, each beside NAME.bin, the bytes that
 # `objcopy -I ihex -O binary` reads from it: avr-objcopy output of small programs built with
-# avr-gcc for the AT90S8535, and srec_cat output at every record size from 1 to 255 bytes with
-# LF and with CR LF line ends (those with short records are longer than the program's 24576-byte
-# limit), and two files padded to either side of that limit.
+# avr-gcc for the AT90S8535, also with its data records in reverse order, and srec_cat output
+# at every record size from 1 to 255 bytes with LF and with CR LF line ends (those with short
+# records are longer than the program's 24576-byte limit), and two files padded to either side
+# of that limit.
 set -euo pipefail
 src_dir=$1
 out_dir=$2
@@ -14,6 +15,9 @@ for program in "$src_dir"/avr_programs/*.c; do
     name=$(basename "$program" .c)
     avr-gcc -mmcu=at90s8535 -Os -Wall -o "$out_dir/work/$name.elf" "$program"
     avr-objcopy -O ihex -R .eeprom "$out_dir/work/$name.elf" "$out_dir/avr-objcopy_$name.hex"
+    # The same records last to first: the end index must still reach the highest byte.
+    bash "$src_dir/reverse_records.sh" "$out_dir/avr-objcopy_$name.hex" \
+        "$out_dir/avr-objcopy_${name}_reversed.hex"
 done
 
 # A full 8 KB flash, so the largest address and the whole image are exercised.

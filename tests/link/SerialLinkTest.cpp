@@ -1,8 +1,8 @@
 // The serial link at pin level on the simulated board: what each line operation
 // drives, the order of MOSI, MISO and SCK within a bit, the reset sequence and its
-// waits, the release and the order of its lines, the handshake with a chip, without a
-// chip or without power, the busy wait, and the slow chip clocks that need a larger
-// DELAY BIT.
+// waits, a port left in reverse mode, the release and the order of its lines, the
+// handshake with a chip, without a chip or without power, the busy wait, and the slow
+// chip clocks that need a larger DELAY BIT.
 #include "app/tamberloDlg.h"
 #include "link/BitDelay.h"
 #include "tests/harness/MessageBoxCapture.h"
@@ -80,9 +80,11 @@ TEST_F(LinkTest, MisoIsSampledAfterMosiIsSetAndBeforeSckRises) {
     }
 }
 
+// Bits 4 and 5 of the control register (interrupt, direction) are always written 0.
 TEST_F(LinkTest, LineChangesWriteBackEveryOtherBitAsRead) {
     constexpr BYTE kOtherData = 0xA4;    // D2, D5, D7 high; SCK and RESET low
     constexpr BYTE kOtherControl = 0xF6; // pin levels; MOSI low
+    constexpr BYTE kControlDriveBits = 0x30;
     board.Board().Out(kData, kOtherData);
     board.Board().Out(kControl, kOtherControl ^ 0x0B);
     dlg.EnterProgramming();
@@ -98,7 +100,7 @@ TEST_F(LinkTest, LineChangesWriteBackEveryOtherBitAsRead) {
         }
         if (access.write && access.address == kControl) {
             ++controlWrites;
-            EXPECT_EQ((access.value ^ 0x0B) & 0xFE, kOtherControl & 0xFE);
+            EXPECT_EQ((access.value ^ 0x0B) & 0xFE, kOtherControl & 0xFE & ~kControlDriveBits);
         }
     }
     EXPECT_GT(dataWrites, 0u);
@@ -123,8 +125,13 @@ TEST_P(EnterProgrammingTest, PulsesResetWithSckLowAndWaitsFourTimes) {
     const std::vector<std::pair<bool, bool>> expected = {
         {false, true}, {false, false}, {false, true}, {false, false}};
     EXPECT_EQ(linesAtWait, expected);
-    for (const PortAccess& access : recorder.Accesses())
-        EXPECT_NE(access.address, kControl) << "MOSI is left alone";
+    // The one control access pair comes first and leaves MOSI as it was.
+    const auto& a = recorder.Accesses();
+    ASSERT_GE(a.size(), 2u);
+    EXPECT_TRUE(!a[0].write && a[0].address == kControl);
+    EXPECT_TRUE(a[1].write && a[1].address == kControl && a[1].value == a[0].value);
+    for (size_t i = 2; i < a.size(); ++i)
+        EXPECT_NE(a[i].address, kControl) << "MOSI is left alone";
 }
 
 INSTANTIATE_TEST_SUITE_P(DelayByte, EnterProgrammingTest,
@@ -132,6 +139,33 @@ INSTANTIATE_TEST_SUITE_P(DelayByte, EnterProgrammingTest,
                                          ResetCase{10, 2000},
                                          // the product is taken in 32 bits
                                          ResetCase{21474837, 104}));
+
+// A BIOS, a printer driver or a scanner may leave the port in reverse mode (control bit 5)
+// with the interrupt on (bit 4): the data lines float, and neither SCK nor RESET reaches the
+// chip until the link clears bit 5, before its first line change, keeping every other bit.
+TEST_F(LinkTest, EnterProgrammingDrivesTheDataLinesBeforeItsFirstLineChange) {
+    for (const BYTE control : {BYTE{0x20}, BYTE{0x30}, BYTE{0x10}, BYTE{0xEB}, BYTE{0xC4}}) {
+        SCOPED_TRACE(testing::Message() << "control register 0x" << std::hex << int(control));
+        board.Board().Out(kData, 0x00);
+        board.Board().Out(kControl, control);
+        if (control & 0x20) {
+            EXPECT_TRUE(Pins().sck && Pins().reset) << "floating data lines";
+        }
+        const bool mosi = Pins().mosi;
+        recorder.Clear();
+        dlg.EnterProgramming();
+        ASSERT_GE(recorder.Accesses().size(), 2u);
+        const PortAccess written = recorder.Accesses()[1];
+        EXPECT_TRUE(written.write && written.address == kControl);
+        EXPECT_EQ(written.value, control & ~0x30);
+        EXPECT_EQ(Pins().mosi, mosi);
+        EXPECT_FALSE(Pins().sck || Pins().reset);
+        EXPECT_EQ(dlg.ProgrammingEnable(), 1);
+        dlg.ReleaseTarget();
+        EXPECT_EQ(board.Board().In(kControl), control & ~0x31) << "MOSI high, bits 4 and 5 0";
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
 
 struct Lines {
     bool sck, mosi, reset;

@@ -1,7 +1,8 @@
 // Loading a HEX file in the program: the real Open dialog (its filter and options,
 // cancel, OK), the progress bar, the parse messages, a second file replacing the first,
 // the size limit from both sides and the file errors, which the window procedure's
-// guard reports while the program keeps running.
+// guard reports while the program keeps running; and files whose records are out of
+// order, which Auto programs whole on the simulated board.
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "framework/File.h"
@@ -9,6 +10,7 @@
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
+#include "tests/harness/TestBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -333,4 +336,49 @@ TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
     EXPECT_EQ(dlg.m_imageEnd, 8191u);
     for (size_t i = 0; i < 8192; ++i)
         ASSERT_EQ(dlg.m_image[i], FullFlashByte(i)) << "image byte " << i;
+}
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
+}
+
+struct RecordOrderCase {
+    const char* name;
+    std::string hexPath;
+    std::vector<unsigned char> flash; // what the chip holds from byte 0; the rest stays erased
+};
+
+// The end index is the highest byte any record stored, so Program and Verify reach every
+// record: a real program whose records run last to first ends in a chip that holds all of
+// it. A file holding only byte 0 counts as loaded (end index 1) and programs word 0, whose
+// high byte is the image's 0x00.
+TEST_F(HexLoaderTest, AutoProgramsEveryRecordWhateverTheirOrder) {
+    const RecordOrderCase cases[] = {
+        {"reversed avr-gcc program", TAMBERLO_REVERSED_HEX, FileBytes(TAMBERLO_PROGRAM_BIN)},
+        {"byte 0 alone",
+         std::string(TAMBERLO_HEX_FIXTURES) + "\\single_byte_at_zero.hex",
+         {0x5A, 0x00}},
+    };
+    for (const RecordOrderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GT(c.flash.size(), 1u);
+        TestBoard board;
+        CTamberloDlg dialogObject;
+        DialogDriver local;
+        boxes.Clear();
+        std::string caption;
+        RunMainDialog(dialogObject, local, [&](HWND dialog) {
+            local.On("Open", [&](HWND open) { ChooseFile(open, c.hexPath); });
+            ClickButton(dialog, IDC_OPENHEX);
+            ClickButton(dialog, IDC_AUTO);
+            caption = Caption(::GetDlgItem(dialog, IDC_PROGRESS));
+        });
+        EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].text;
+        EXPECT_EQ(caption, "Verfify Ok");
+        EXPECT_EQ(dialogObject.m_imageEnd, c.flash.size() - 1);
+        const auto& flash = board.Chip().flash();
+        for (size_t i = 0; i < flash.size(); ++i)
+            ASSERT_EQ(flash[i], i < c.flash.size() ? c.flash[i] : 0xFF) << "flash byte " << i;
+    }
 }

@@ -1,15 +1,19 @@
 // Port and delay settings on the real main dialog with a real settings file in the
 // Windows directory: first run, stored ports, the delay fields keystroke by keystroke,
-// and the notification lockout while the dialog rewrites its own fields.
+// the notification lockout while the dialog rewrites its own fields, which file the
+// messages name under UAC file virtualization, and writes that fail.
+#include "app/SettingsLocation.h"
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
+#include "tests/harness/SystemText.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -248,3 +252,139 @@ TEST_F(SettingsTest, RewritingTheFieldsFromTheMembersWritesNothingAndShowsNothin
         EXPECT_TRUE(boxes.Boxes().empty());
     });
 }
+
+namespace {
+
+// UAC file virtualization as a Windows Vista to 11 gives it to a 32-bit program run by a
+// normal user; Wine has none, so the test answers for the process token.
+BOOL g_virtualized = FALSE;
+BOOL FakeVirtualization() {
+    return g_virtualized;
+}
+
+class VirtualizationTest : public SettingsTest {
+protected:
+    VirtualizationTest() { UseVirtualizationQuery(&FakeVirtualization); }
+    ~VirtualizationTest() override {
+        UseVirtualizationQuery(nullptr);
+        ::DeleteFileA(VirtualStoreCopy().c_str());
+        ::RemoveDirectoryA(SettingsFile::Path().c_str());
+        SettingsFile::Remove();
+    }
+
+    // %LOCALAPPDATA%\VirtualStore\<the Windows folder without its drive>\tamberlo.INI
+    static std::string VirtualStoreCopy() {
+        char local[MAX_PATH] = "";
+        ::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+        return std::string(local) + "\\VirtualStore" + SettingsFile::Path().substr(2);
+    }
+    static void WriteVirtualStoreCopy(const std::string& contents) {
+        const std::string copy = VirtualStoreCopy();
+        for (size_t at = copy.find('\\', 3); at != std::string::npos; at = copy.find('\\', at + 1))
+            ::CreateDirectoryA(copy.substr(0, at).c_str(), nullptr);
+        std::ofstream(copy, std::ios::binary) << contents;
+    }
+};
+
+struct ReadFileCase {
+    BOOL virtualized;
+    bool storeCopy; // a copy in the VirtualStore exists
+    bool named;     // the message names that copy
+};
+
+// The platform reads the VirtualStore copy only for a virtualized process, and only once
+// the copy exists; the message names the file that was read.
+TEST_F(VirtualizationTest, TheMessageNamesTheFileThatWasRead) {
+    const ReadFileCase cases[] = {
+        {FALSE, false, false}, {FALSE, true, false}, {TRUE, false, false}, {TRUE, true, true}};
+    const char settings[] = "[TAMBERLO]\r\nLPT PORT=7\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n";
+    for (const ReadFileCase& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "virtualized " << c.virtualized << ", copy " << c.storeCopy);
+        SettingsFile::Write(settings);
+        ::DeleteFileA(VirtualStoreCopy().c_str());
+        if (c.storeCopy)
+            WriteVirtualStoreCopy(settings);
+        g_virtualized = c.virtualized;
+        boxes.Clear();
+        CTamberloDlg dialogObject;
+        DialogDriver local;
+        RunMainDialog(dialogObject, local, [&](HWND dialog) { ClickButton(dialog, IDC_ERASE); });
+        const std::string file = c.named ? VirtualStoreCopy() : SettingsFile::Path();
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"The settings file " + file +
+                                           " holds LPT PORT=7, which is not a printer port of this "
+                                           "program.\nPlease choose Lpt1, Lpt2 or Lpt3."});
+    }
+}
+
+struct FailedWriteCase {
+    const char* name;
+    BOOL virtualized;
+    bool folder; // a folder stands where the file would be; else another program holds it
+};
+
+// A write that fails is told with the file's name, once per run, however often the
+// settings are written after it (at start-up, on every port click and keystroke); the
+// values typed stay in force for the run.
+TEST_F(VirtualizationTest, AFailedWriteIsToldOncePerRunWithTheFilesName) {
+    const FailedWriteCase cases[] = {
+        {"file held by another program", FALSE, false},
+        {"folder in its place", FALSE, true},
+        {"virtualized: the VirtualStore copy", TRUE, true},
+    };
+    for (const FailedWriteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_virtualized = c.virtualized;
+        SettingsFile::Remove();
+        ::RemoveDirectoryA(SettingsFile::Path().c_str());
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.folder) {
+            ASSERT_TRUE(::CreateDirectoryA(SettingsFile::Path().c_str(), nullptr));
+        } else {
+            // No delays: they are written at start. (A read-only file would not do: Wine,
+            // run by root here, writes it all the same.)
+            SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\n");
+            held = ::CreateFileA(SettingsFile::Path().c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        // What Windows says when the same write is tried here.
+        ::SetLastError(0);
+        ASSERT_FALSE(::WritePrivateProfileStringA("TAMBERLO", "DELAY BIT", "1", "tamberlo.INI"));
+        const DWORD error = ::GetLastError();
+        const std::string file = c.virtualized ? VirtualStoreCopy() : SettingsFile::Path();
+        // Only the Windows folder is closed to a normal user; the VirtualStore is the user's.
+        const std::string expected =
+            "The settings could not be written to " + file +
+            ".\nWindows says: " + SystemText(error, file) +
+            "\nThe program goes on with the values shown, but they will not be there at its next "
+            "start. Check that the disk has room, that the file is neither read-only nor a "
+            "folder, and that no other program holds it open." +
+            (c.virtualized ? ""
+                           : " A normal user may not change files in the Windows folder: run "
+                             "tamberlo once as administrator, or give your user the right to "
+                             "change this file (see the README).");
+
+        boxes.Clear();
+        CTamberloDlg dialogObject;
+        DialogDriver local;
+        local.On("First Run TAMBERLO", [](HWND notice) { ClickButton(notice, IDOK); });
+        std::vector<std::string> atStart;
+        RunMainDialog(dialogObject, local, [&](HWND dialog) {
+            atStart = boxes.Texts();
+            ClickButton(dialog, IDC_LPT2);
+            TypeText(dialog, IDC_DELAYBIT, "3");
+            TypeText(dialog, IDC_DELAYBYTE, "4");
+        });
+        EXPECT_EQ(atStart, std::vector<std::string>{expected});
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{expected}) << "once per run";
+        EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
+        EXPECT_EQ(dialogObject.m_delayBit, 3u);
+        EXPECT_EQ(dialogObject.m_delayByte, 4u);
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+    }
+}
+
+} // namespace

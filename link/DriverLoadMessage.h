@@ -1,0 +1,15 @@
+// The message for a port driver DLL that is there but cannot be used: which file, why
+// (Windows' own words, and plain ones for a DLL of the other bitness or no DLL at all),
+// and what to do.
+#pragma once
+#include "link/PortIo.h"
+
+#include <cstddef>
+
+// Room for the message, two paths included.
+constexpr std::size_t kDriverLoadMessageSize = 2048;
+
+// Writes the message for `failure` into buffer (NUL-terminated, truncated to fit) and
+// returns buffer.
+const char* FormatDriverNotLoadedMessage(const DriverLoadFailure& failure, char* buffer,
+                                         std::size_t size);
