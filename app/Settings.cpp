@@ -7,8 +7,10 @@
 #include "app/SettingsLocation.h"
 #include "app/tamberloDlg.h"
 
+#include "framework/DataExchange.h"
 #include "framework/SystemErrorText.h"
 #include "framework/WinApp.h"
+#include "lpt/LptAddress.h"
 
 #include <cstdio>
 
@@ -18,43 +20,11 @@ const char kLptPortKey[] = "LPT PORT";
 const char kDelayBitKey[] = "DELAY BIT";
 const char kDelayByteKey[] = "DELAY BYTE";
 
-// The highest base whose three registers (base, base + 1, base + 2) lie in the
-// 16-bit I/O space.
-constexpr unsigned long kHighestBase = 0xFFFD;
+constexpr UINT kMinDelay = 1;
+constexpr UINT kMaxDelay = 10;
 
 void BaseKey(UINT port, char (&key)[16]) {
     std::snprintf(key, sizeof key, "LPT%u BASE", port);
-}
-
-// "0xD010" (hex after 0x or 0X) or "53264" (decimal); FALSE for anything else, for 0
-// and for a base whose registers would leave the I/O space.
-BOOL ParsePortBase(const char* text, WORD* base) {
-    unsigned long value = 0;
-    unsigned radix = 10;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        radix = 16;
-        text += 2;
-    }
-    if (*text == '\0')
-        return FALSE;
-    for (; *text != '\0'; ++text) {
-        unsigned digit = 0;
-        if (*text >= '0' && *text <= '9')
-            digit = static_cast<unsigned>(*text - '0');
-        else if (radix == 16 && *text >= 'a' && *text <= 'f')
-            digit = static_cast<unsigned>(*text - 'a' + 10);
-        else if (radix == 16 && *text >= 'A' && *text <= 'F')
-            digit = static_cast<unsigned>(*text - 'A' + 10);
-        else
-            return FALSE;
-        value = value * radix + digit;
-        if (value > kHighestBase)
-            return FALSE; // also keeps the sum from growing past any bound
-    }
-    if (value == 0)
-        return FALSE;
-    *base = static_cast<WORD>(value);
-    return TRUE;
 }
 } // namespace
 
@@ -68,11 +38,11 @@ int CTamberloDlg::SelectLptPort() {
         char key[16];
         BaseKey(port, key);
         char text[sizeof m_portSetting.base] = "";
-        WORD base = 0;
+        std::uint16_t base = 0;
         if (!AfxGetApp()->GetProfileText(kSection, key, text, sizeof text)) {
             m_port.SetPort(static_cast<int>(port));
             m_portSetting.kind = PortSetting::kUsable;
-        } else if (ParsePortBase(text, &base)) {
+        } else if (lpt::ParsePortAddress(text, &base)) {
             m_port.SetBase(base);
             m_portSetting.kind = PortSetting::kUsable;
         } else {
@@ -86,6 +56,24 @@ int CTamberloDlg::SelectLptPort() {
     }
     UpdateData(FALSE);
     return 1;
+}
+
+bool CTamberloDlg::SelectPort() {
+    SelectLptPort();
+    return PortSettingUsable() != FALSE;
+}
+
+// The delays are checked as the dialog's own data exchange checks them: the same
+// message, then the focus on the field with its text selected.
+bool CTamberloDlg::DelaysUsable() {
+    CDataExchange dx(this, TRUE);
+    dx.PrepareEditCtrl(IDC_DELAYBIT);
+    DDV_MinMaxUInt(&dx, m_delayBit, kMinDelay, kMaxDelay);
+    if (!dx.m_bFailed) {
+        dx.PrepareEditCtrl(IDC_DELAYBYTE);
+        DDV_MinMaxUInt(&dx, m_delayByte, kMinDelay, kMaxDelay);
+    }
+    return !dx.m_bFailed;
 }
 
 BOOL CTamberloDlg::PortSettingUsable() {

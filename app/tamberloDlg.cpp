@@ -1,16 +1,19 @@
-// The main window: construction, message map, data exchange, initialisation,
-// the About item of the system menu and the minimised icon.
+// The main window: construction, message map, data exchange, initialisation, the
+// About item of the system menu, the minimised icon, and the operation buttons.
 #include "app/tamberloDlg.h"
 
 #include "app/AboutDlg.h"
 #include "app/IconLayout.h"
+#include "app/OutcomeMessages.h"
 #include "framework/DataExchange.h"
+#include "framework/Sleep.h"
 #include "framework/WinApp.h"
 
 CTamberloDlg::CTamberloDlg(CWnd* parent)
     : CDialog(IDD, parent), m_delayBit(0), m_delayByte(0), m_pFileBuffer(nullptr), m_fileLength(0),
-      m_imageEnd(0), m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
-}
+      m_imageEnd(0), m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_link(m_port, m_delayBit, m_delayByte, &AfxSleep), m_captions(m_progress),
+      m_ops(m_link, FlashImage{m_image, m_imageEnd}, m_captions, *this, *this) {}
 
 CTamberloDlg::~CTamberloDlg() = default;
 
@@ -93,4 +96,48 @@ void CTamberloDlg::OnPaint() {
 
 HCURSOR CTamberloDlg::OnQueryDragIcon() {
     return reinterpret_cast<HCURSOR>(m_hIcon);
+}
+
+Outcome CTamberloDlg::OnErase() {
+    return Report(m_ops.Erase());
+}
+
+Outcome CTamberloDlg::OnBlank() {
+    return Report(m_ops.BlankCheck());
+}
+
+Outcome CTamberloDlg::OnProgram() {
+    return Report(m_ops.Program());
+}
+
+Outcome CTamberloDlg::OnVerify() {
+    return Report(m_ops.Verify());
+}
+
+Outcome CTamberloDlg::OnAuto() {
+    return Report(m_ops.Auto());
+}
+
+Outcome CTamberloDlg::OnLockBit() {
+    auto* lock1 = static_cast<CButton*>(GetDlgItem(IDC_LOCK1));
+    auto* lock2 = static_cast<CButton*>(GetDlgItem(IDC_LOCK2));
+    LockChoice choice = LockChoice::None;
+    if (lock1 != nullptr && lock1->GetCheck() == 1)
+        choice = LockChoice::Lock1;
+    else if (lock2 != nullptr && lock2->GetCheck() == 1)
+        choice = LockChoice::Lock2;
+    return Report(m_ops.LockBit(choice));
+}
+
+void CTamberloDlg::Tell(Outcome outcome) {
+    char text[kOutcomeMessageSize];
+    if (const char* message = OutcomeMessage(outcome, text, sizeof text))
+        MessageBox(message);
+}
+
+// "Not Blank" and "Verify Error" were told while the chip was still held.
+Outcome CTamberloDlg::Report(Outcome outcome) {
+    if (outcome != Outcome::NotBlank && outcome != Outcome::VerifyError)
+        Tell(outcome);
+    return outcome;
 }

@@ -1,78 +1,44 @@
-// CTamberloDlg: the main window. It owns every object and buffer of the program
-// by value; its member functions are filed by subsystem:
-//   link/SerialLink.cpp   the serial programming link
-//   link/DeviceOps.cpp    erase, blank check, program, verify, auto, lock bits
-//   image/HexLoader.cpp   loading an Intel HEX file into the flash image
+// CTamberloDlg: the main window. It owns every object and buffer of the program by value
+// and keeps the handlers the window needs; the work is done by the classes below it:
+//   ops/DeviceOps         erase, blank check, program, verify, auto, lock bits
+//   link/SerialLink       the serial programming link on the printer port's registers
+//   image/HexParser       the Intel HEX parser core
+// Its own member functions are filed by concern:
+//   app/tamberloDlg.cpp   the window: data exchange, start, system menu, icon, the
+//                         operation buttons and their messages
+//   app/HexLoad.cpp       loading an Intel HEX file into the flash image
 //   app/Settings.cpp      port and delay settings, the first-run notice
-//   app/tamberloDlg.cpp   the window itself: data exchange, start, system menu, icon
 #pragma once
 #include "app/LptDlg.h"
+#include "app/ProgressCaptions.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "image/HexParser.h"
 #include "link/ParallelPort.h"
-#include "link/PortIo.h"
+#include "link/SerialLink.h"
+#include "ops/DeviceOps.h"
 #include "progress/TextProgressCtrl.h"
 #include "res/resource.h"
 
 #include <cstdint>
 
-class CTamberloDlg : public CDialog {
+class CTamberloDlg : public CDialog, private CDeviceMessages, private CPortOpening {
 public:
     explicit CTamberloDlg(CWnd* parent = nullptr);
     ~CTamberloDlg() override;
     enum { IDD = IDD_MAIN_DIALOG };
 
-    // Serial link (link/SerialLink.cpp).
-    void SckHigh();
-    void SckLow();
-    void ResetHigh();
-    void SckResetLow();
-    void MosiHigh();
-    void BitDelay();
-    void ClockPulse();
-    int Exchange(const unsigned char* send, unsigned char* answer);
-    void EnterProgramming();
-    void ReleaseTarget();
-    int ProgrammingEnable();
+    // The operation buttons: each runs its operation and tells its outcome.
+    Outcome OnErase();
+    Outcome OnBlank();
+    Outcome OnProgram();
+    Outcome OnVerify();
+    Outcome OnAuto();
+    Outcome OnLockBit();
 
-    // Device operations (link/DeviceOps.cpp).
-    void OnErase();
-    int OnBlank();
-    void OnProgram();
-    int ProgramFlash();
-    int OnVerify();
-    void OnAuto();
-    void OnLockBit();
-    void Lock1Bit();
-    void Lock2Bit();
-
-private:
-    // The start every device operation shares; FALSE when the operation must end.
-    BOOL OpenTarget();
-    // The operations' work once the target answered; Auto runs them one by one.
-    BOOL EraseOpenedTarget();
-    int BlankCheckOpenedTarget();
-    BOOL ProgramOpenedTarget();
-    int VerifyOpenedTarget();
-    // Lock1Bit and Lock2Bit: the same steps with their own instruction and texts.
-    void WriteLockBits(const unsigned char* instruction, const char* startText,
-                       const char* doneText);
-    // Tells the user why the port could not be reached (link/SerialLink.cpp).
-    void ReportPortProblem(PortProblem problem);
-    // TRUE while the port has been reachable throughout the operation; otherwise
-    // releases the target, tells the user and gives FALSE.
-    BOOL PortHeld();
-    // FALSE, after its message, when the stored port choice cannot be used.
-    BOOL PortSettingUsable();
-    // Writes one setting; the first write of the run that fails is told, naming the file.
-    void WriteSetting(const char* key, int value);
-
-public:
-    // Flash image loading (image/HexLoader.cpp).
+    // Flash image loading (app/HexLoad.cpp).
     void OnOpenHexFile();
     int ParseHexFile();
-    int StoreRecord(std::uint32_t address, unsigned char* data, unsigned char count);
 
     // Settings (app/Settings.cpp).
     int SelectLptPort();
@@ -108,6 +74,12 @@ public:
     // TRUE once a failed settings write has been told in this run.
     BOOL m_settingsWriteFailureTold = FALSE;
 
+    // The link on m_port with the delays above, the captions in m_progress, and the
+    // operations on them.
+    CSerialLink m_link;
+    CProgressCaptions m_captions;
+    CDeviceOps m_ops;
+
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
@@ -116,4 +88,16 @@ protected:
     HCURSOR OnQueryDragIcon();
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // The messages of the operations: told at their moment, and at an operation's end.
+    void Tell(Outcome outcome) override;
+    Outcome Report(Outcome outcome);
+    // The two checks of every opening (app/Settings.cpp).
+    bool SelectPort() override;
+    bool DelaysUsable() override;
+    // FALSE, after its message, when the stored port choice cannot be used.
+    BOOL PortSettingUsable();
+    // Writes one setting; the first write of the run that fails is told, naming the file.
+    void WriteSetting(const char* key, int value);
 };

@@ -3,7 +3,8 @@
 // and status bit 7 (Busy) between register and connector.
 #include "link/ParallelPort.h"
 
-#include "link/PortIo.h"
+#include "lpt/LptAddress.h"
+#include "port/PortIo.h"
 
 namespace {
 
@@ -28,19 +29,9 @@ bool MayTouch(WORD base) {
 CParallelPort::~CParallelPort() = default;
 
 void CParallelPort::SetPort(int port) {
-    switch (port) {
-    case 1:
-        m_wBase = 0x378;
-        break;
-    case 2:
-        m_wBase = 0x278;
-        break;
-    case 3:
-        m_wBase = 0x3BC;
-        break;
-    default:
-        break;
-    }
+    const std::uint16_t base = lpt::StandardBase(port);
+    if (base != 0)
+        m_wBase = base;
 }
 
 void CParallelPort::OutData(WORD base, int value) {

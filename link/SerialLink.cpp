@@ -6,13 +6,9 @@
 // changed, so the other pins of the port keep whatever they carry; only control bits 4
 // and 5 are always written 0 (see kControlDriveBits). While no port is chosen,
 // CParallelPort touches nothing; the link then also skips its waits and clocking.
-#include "app/tamberloDlg.h"
+#include "link/SerialLink.h"
 
-#include "framework/Sleep.h"
 #include "link/BitDelay.h"
-#include "link/DriverLoadMessage.h"
-#include "link/PortDriver.h"
-#include "link/PortIo.h"
 
 namespace {
 
@@ -35,45 +31,37 @@ constexpr unsigned char kEcho = 0x53;
 
 std::uint64_t g_bitDelayDecrements = 0;
 
-const char kPortRefused[] =
-    "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Put " TAMBERLO_PORT_DRIVER_DLL
-    " from InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
-    "can install its port driver (see the README).";
-const char kDriverNotRunning[] =
-    "The printer port driver is not running.\n" TAMBERLO_PORT_DRIVER_DLL
-    " is there, but its port driver is not installed or has stopped. On Windows, "
-    "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
-    "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
-    "which starts the port helper.";
-
 } // namespace
 
 std::uint64_t BitDelayDecrements() {
     return g_bitDelayDecrements;
 }
 
-void CTamberloDlg::SckHigh() {
+CSerialLink::CSerialLink(CParallelPort& port, const std::uint32_t& delayBit,
+                         const std::uint32_t& delayByte, WaitFunction wait)
+    : m_port(port), m_delayBit(delayBit), m_delayByte(delayByte), m_wait(wait) {}
+
+void CSerialLink::SckHigh() {
     m_port.WriteData(m_port.ReadData() | kSckBit);
 }
 
-void CTamberloDlg::SckLow() {
+void CSerialLink::SckLow() {
     m_port.WriteData(m_port.ReadData() & ~kSckBit);
 }
 
-void CTamberloDlg::ResetHigh() {
+void CSerialLink::ResetHigh() {
     m_port.WriteData(m_port.ReadData() | kResetBit);
 }
 
-void CTamberloDlg::SckResetLow() {
+void CSerialLink::SckResetLow() {
     m_port.WriteData(m_port.ReadData() & ~(kSckBit | kResetBit));
 }
 
-void CTamberloDlg::MosiHigh() {
+void CSerialLink::MosiHigh() {
     m_port.WriteControl((m_port.ReadControl() & ~kControlDriveBits) | kMosiBit);
 }
 
-void CTamberloDlg::BitDelay() {
+void CSerialLink::BitDelay() {
     for (std::uint32_t pass = 0; pass < m_delayBit; ++pass) {
         volatile std::uint32_t counter = kBitDelayCountdown;
         while (counter > 0)
@@ -82,14 +70,14 @@ void CTamberloDlg::BitDelay() {
     }
 }
 
-void CTamberloDlg::ClockPulse() {
+void CSerialLink::ClockPulse() {
     SckHigh();
     BitDelay();
     SckLow();
     BitDelay();
 }
 
-int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
+int CSerialLink::Exchange(const unsigned char* send, unsigned char* answer) {
     if (!m_port.HasPort()) {
         for (int k = 0; k < 4; ++k)
             answer[k] = 0xFF; // what a line with nothing driving it reads
@@ -110,7 +98,7 @@ int CTamberloDlg::Exchange(const unsigned char* send, unsigned char* answer) {
     return 1;
 }
 
-void CTamberloDlg::EnterProgramming() {
+void CSerialLink::EnterProgramming() {
     if (!m_port.HasPort())
         return;
     // RESET pulses high while SCK is low, then stays low: the datasheet's power-up
@@ -122,59 +110,38 @@ void CTamberloDlg::EnterProgramming() {
     SckLow();
     if (PortAccessProblem() != PortProblem::None)
         return; // the first accesses showed that the port cannot be reached: no waiting
-    AfxSleep(stepMs);
+    m_wait(stepMs);
     SckResetLow();
-    AfxSleep(stepMs);
+    m_wait(stepMs);
     ResetHigh();
-    AfxSleep(stepMs);
+    m_wait(stepMs);
     SckResetLow();
-    AfxSleep(stepMs);
+    m_wait(stepMs);
 }
 
-void CTamberloDlg::ReleaseTarget() {
+void CSerialLink::ReleaseTarget() {
     SckHigh();
     MosiHigh();
     ResetHigh();
 }
 
-int CTamberloDlg::ProgrammingEnable() {
+Handshake CSerialLink::ProgrammingEnable() {
     if (!m_port.HasPort())
-        return 0;
+        return Handshake::NoAnswer;
     unsigned char answer[4] = {};
     Exchange(kProgrammingEnable, answer);
     const PortProblem problem = PortAccessProblem();
     if (answer[kEchoIndex] == kEcho && problem == PortProblem::None)
-        return 1;
+        return Handshake::InStep;
     ReleaseTarget();
     // An echo that did not come because the port itself was out of reach is told as such.
-    if (problem != PortProblem::None)
-        ReportPortProblem(problem);
-    else
-        MessageBox("Error! Please check your CPU, power supply and printer port.");
-    return 0;
+    return problem != PortProblem::None ? Handshake::PortLost : Handshake::NoAnswer;
 }
 
-void CTamberloDlg::ReportPortProblem(PortProblem problem) {
-    switch (problem) {
-    case PortProblem::Refused:
-        MessageBox(kPortRefused);
-        break;
-    case PortProblem::DriverNotLoaded: {
-        char text[kDriverLoadMessageSize];
-        MessageBox(FormatDriverNotLoadedMessage(LastDriverLoadFailure(), text, sizeof text));
-        break;
-    }
-    default:
-        MessageBox(kDriverNotRunning);
-        break;
-    }
+PortProblem CSerialLink::BeginPortUse() {
+    return BeginPortAccess();
 }
 
-BOOL CTamberloDlg::PortHeld() {
-    const PortProblem problem = PortAccessProblem();
-    if (problem == PortProblem::None)
-        return TRUE;
-    ReleaseTarget();
-    ReportPortProblem(problem);
-    return FALSE;
+PortProblem CSerialLink::PortProblemSoFar() const {
+    return PortAccessProblem();
 }

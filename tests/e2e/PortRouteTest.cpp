@@ -3,7 +3,7 @@
 // program alone under another name, which takes its names from its file and, with no
 // port driver DLL beside it, meets Windows' refusal of the port instructions, and a
 // port driver DLL that is there but cannot be used.
-#include "link/PortDriver.h"
+#include "port/InpOutCalls.h"
 #include "tests/e2e/ProgramProcess.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"

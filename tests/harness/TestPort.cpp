@@ -2,7 +2,7 @@
 #include "tests/harness/TestPort.h"
 
 #include "link/BitDelay.h"
-#include "link/PortDriver.h"
+#include "port/InpOutCalls.h"
 #include "sim/Board.h"
 #include "sim/Clock.h"
 
@@ -52,7 +52,7 @@ BOOL WINAPI TestDriverOpen() {
     return TRUE;
 }
 
-const PortDriver kTestDriver = {&TestInp32, &TestOut32, &TestDriverOpen};
+const InpOutCalls kTestDriver = {&TestInp32, &TestOut32, &TestDriverOpen};
 
 // The program's busy loop, timed: the fastest of a few runs of 100 passes.
 double MeasureNsPerDecrement() {

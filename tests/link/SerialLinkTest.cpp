@@ -3,8 +3,9 @@
 // waits, a port left in reverse mode, the release and the order of its lines, the
 // handshake with a chip, without a chip or without power, the busy wait, and the slow
 // chip clocks that need a larger DELAY BIT.
-#include "app/tamberloDlg.h"
+#include "framework/Sleep.h"
 #include "link/BitDelay.h"
+#include "link/SerialLink.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/TestBoard.h"
 #include "tests/link/PortRecorder.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr WORD kData = 0x378;
 constexpr WORD kStatus = 0x379;
 constexpr WORD kControl = 0x37A;
-const char kHandshakeError[] = "Error! Please check your CPU, power supply and printer port.";
 
 sim::BoardSettings WithFault(sim::BoardFault fault) {
     sim::BoardSettings settings;
@@ -32,14 +32,12 @@ sim::BoardSettings WithFault(sim::BoardFault fault) {
 class LinkTest : public testing::Test {
 protected:
     explicit LinkTest(const sim::BoardSettings& settings = sim::BoardSettings{}) : board(settings) {
-        dlg.m_port.SetPort(1);
-        dlg.m_delayBit = 1;
-        dlg.m_delayByte = 1;
+        port.SetPort(1);
     }
 
     std::array<unsigned char, 4> Exchange(std::array<unsigned char, 4> send) {
         std::array<unsigned char, 4> answer{};
-        EXPECT_EQ(dlg.Exchange(send.data(), answer.data()), 1);
+        EXPECT_EQ(link.Exchange(send.data(), answer.data()), 1);
         return answer;
     }
     sim::Board::Pins Pins() { return board.Board().pins(); }
@@ -47,7 +45,10 @@ protected:
     TestBoard board;
     PortRecorder recorder;
     MessageBoxCapture boxes;
-    CTamberloDlg dlg;
+    CParallelPort port;
+    std::uint32_t delayBit = 1;
+    std::uint32_t delayByte = 1;
+    CSerialLink link{port, delayBit, delayByte, &AfxSleep};
 };
 
 TEST_F(LinkTest, MosiCarriesEachByteMsbFirstAtTheRisingEdges) {
@@ -87,10 +88,10 @@ TEST_F(LinkTest, LineChangesWriteBackEveryOtherBitAsRead) {
     constexpr BYTE kControlDriveBits = 0x30;
     board.Board().Out(kData, kOtherData);
     board.Board().Out(kControl, kOtherControl ^ 0x0B);
-    dlg.EnterProgramming();
-    EXPECT_EQ(dlg.ProgrammingEnable(), 1);
+    link.EnterProgramming();
+    EXPECT_EQ(link.ProgrammingEnable(), Handshake::InStep);
     Exchange({0x20, 0x00, 0x00, 0x00});
-    dlg.ReleaseTarget();
+    link.ReleaseTarget();
     size_t dataWrites = 0;
     size_t controlWrites = 0;
     for (const PortAccess& access : recorder.Accesses()) {
@@ -115,11 +116,11 @@ struct ResetCase {
 class EnterProgrammingTest : public LinkTest, public testing::WithParamInterface<ResetCase> {};
 
 TEST_P(EnterProgrammingTest, PulsesResetWithSckLowAndWaitsFourTimes) {
-    dlg.m_delayByte = GetParam().delayByte;
+    delayByte = GetParam().delayByte;
     board.Board().Out(kData, 0x03);                 // SCK and RESET high, as after a release
     std::vector<std::pair<bool, bool>> linesAtWait; // (SCK, RESET) during each wait
     board.OnWait([&](DWORD) { linesAtWait.emplace_back(Pins().sck, Pins().reset); });
-    dlg.EnterProgramming();
+    link.EnterProgramming();
     const std::vector<DWORD> waits(4, GetParam().waitMs);
     EXPECT_EQ(board.Waits().Waits(), waits);
     const std::vector<std::pair<bool, bool>> expected = {
@@ -153,15 +154,15 @@ TEST_F(LinkTest, EnterProgrammingDrivesTheDataLinesBeforeItsFirstLineChange) {
         }
         const bool mosi = Pins().mosi;
         recorder.Clear();
-        dlg.EnterProgramming();
+        link.EnterProgramming();
         ASSERT_GE(recorder.Accesses().size(), 2u);
         const PortAccess written = recorder.Accesses()[1];
         EXPECT_TRUE(written.write && written.address == kControl);
         EXPECT_EQ(written.value, control & ~0x30);
         EXPECT_EQ(Pins().mosi, mosi);
         EXPECT_FALSE(Pins().sck || Pins().reset);
-        EXPECT_EQ(dlg.ProgrammingEnable(), 1);
-        dlg.ReleaseTarget();
+        EXPECT_EQ(link.ProgrammingEnable(), Handshake::InStep);
+        link.ReleaseTarget();
         EXPECT_EQ(board.Board().In(kControl), control & ~0x31) << "MOSI high, bits 4 and 5 0";
     }
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -184,7 +185,7 @@ TEST_F(LinkTest, ReleaseRaisesSckThenMosiThenResetWithoutWaiting) {
     board.Board().Out(kData, 0x00);
     board.Board().Out(kControl, 0x0B);
     ASSERT_FALSE(Pins().sck || Pins().mosi || Pins().reset);
-    dlg.ReleaseTarget();
+    link.ReleaseTarget();
     // The line levels after each write, from the values written.
     Lines lines{false, false, false};
     std::vector<Lines> afterEachWrite;
@@ -207,8 +208,8 @@ TEST_F(LinkTest, ReleaseRaisesSckThenMosiThenResetWithoutWaiting) {
 }
 
 TEST_F(LinkTest, ProgrammingEnableSucceedsOnAPoweredChip) {
-    dlg.EnterProgramming();
-    EXPECT_EQ(dlg.ProgrammingEnable(), 1);
+    link.EnterProgramming();
+    EXPECT_EQ(link.ProgrammingEnable(), Handshake::InStep);
     EXPECT_TRUE(board.Chip().programmingEnabled());
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_FALSE(Pins().reset) << "the chip stays held for the instructions to come";
@@ -225,19 +226,14 @@ protected:
     HandshakeFaultTest() : LinkTest(WithFault(GetParam().fault)) {}
 };
 
-TEST_P(HandshakeFaultTest, ReleasesTheLinesThenReportsOnce) {
-    dlg.EnterProgramming();
+// The message ("Error! Please check ...") is the window's, told after this release: see
+// the operations' handshake tests.
+TEST_P(HandshakeFaultTest, ReleasesTheLinesAndSaysNoAnswer) {
+    link.EnterProgramming();
     EXPECT_EQ(Exchange({0xAC, 0x53, 0x00, 0x00}), GetParam().answer);
-    bool releasedWhileShown = false;
-    boxes.OnShow([&](const CapturedBox&) {
-        releasedWhileShown = Pins().sck && Pins().mosi && Pins().reset;
-    });
-    EXPECT_EQ(dlg.ProgrammingEnable(), 0);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, kHandshakeError);
-    EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
-    EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
-    EXPECT_TRUE(releasedWhileShown);
+    EXPECT_EQ(link.ProgrammingEnable(), Handshake::NoAnswer);
+    EXPECT_TRUE(Pins().sck && Pins().mosi && Pins().reset) << "released";
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -248,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct AnswerCase {
     std::array<unsigned char, 4> answer;
-    int accepted;
+    Handshake result;
 };
 
 class ScriptedAnswerTest : public LinkTest, public testing::WithParamInterface<AnswerCase> {};
@@ -266,15 +262,16 @@ TEST_P(ScriptedAnswerTest, OnlyTheEchoInTheThirdByteCounts) {
     };
     EXPECT_EQ(Exchange({0xAC, 0x53, 0x00, 0x00}), script);
     bitsRead = 0;
-    EXPECT_EQ(dlg.ProgrammingEnable(), GetParam().accepted);
-    EXPECT_EQ(boxes.Boxes().size(), GetParam().accepted ? 0u : 1u);
+    EXPECT_EQ(link.ProgrammingEnable(), GetParam().result);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ScriptedAnswerTest,
-                         testing::Values(AnswerCase{{0x00, 0x00, 0x53, 0x00}, 1},
-                                         AnswerCase{{0xFF, 0xAC, 0x53, 0x12}, 1},
-                                         AnswerCase{{0xAC, 0x53, 0x00, 0x00}, 0},
-                                         AnswerCase{{0x53, 0x53, 0x52, 0x53}, 0}));
+                         testing::Values(AnswerCase{{0x00, 0x00, 0x53, 0x00}, Handshake::InStep},
+                                         AnswerCase{{0xFF, 0xAC, 0x53, 0x12}, Handshake::InStep},
+                                         AnswerCase{{0xAC, 0x53, 0x00, 0x00}, Handshake::NoAnswer},
+                                         AnswerCase{{0x53, 0x53, 0x52, 0x53},
+                                                    Handshake::NoAnswer}));
 
 struct BitDelayCase {
     std::uint32_t delayBit;
@@ -284,9 +281,9 @@ struct BitDelayCase {
 class BitDelayTest : public LinkTest, public testing::WithParamInterface<BitDelayCase> {};
 
 TEST_P(BitDelayTest, CountsDown5500TimesPerPassWithoutTouchingAnything) {
-    dlg.m_delayBit = GetParam().delayBit;
+    delayBit = GetParam().delayBit;
     const std::uint64_t before = BitDelayDecrements();
-    dlg.BitDelay();
+    link.BitDelay();
     EXPECT_EQ(BitDelayDecrements() - before, GetParam().decrements);
     EXPECT_TRUE(recorder.Accesses().empty());
     EXPECT_TRUE(board.Waits().Waits().empty());
@@ -336,10 +333,11 @@ TEST_P(ChipClockTest, HandshakeNeedsPhasesLongerThanTwoChipCycles) {
     const std::uint64_t before = board.Clock().NowNs();
     board.Board().In(kStatus);
     ASSERT_EQ(board.Clock().NowNs() - before, kAccessNs) << "the phase lengths above assume it";
-    dlg.m_delayBit = c.delayBit;
-    dlg.EnterProgramming();
-    EXPECT_EQ(dlg.ProgrammingEnable(), c.failure == Cause::None ? 1 : 0);
-    EXPECT_EQ(boxes.Boxes().size(), c.failure == Cause::None ? 0u : 1u);
+    delayBit = c.delayBit;
+    link.EnterProgramming();
+    EXPECT_EQ(link.ProgrammingEnable(),
+              c.failure == Cause::None ? Handshake::InStep : Handshake::NoAnswer);
+    EXPECT_TRUE(boxes.Boxes().empty());
     const auto& counters = board.Chip().counters();
     EXPECT_EQ(counters.sckPulsesMissed > 0, c.failure == Cause::ShortSckPhase);
     EXPECT_EQ(counters.mosiSetupViolations > 0, c.failure == Cause::LateMosi);
@@ -362,18 +360,19 @@ TEST(LinkWithoutPort, EveryEntryPointLeavesThePortAlone) {
     TestBoard board;
     PortRecorder recorder;
     MessageBoxCapture boxes;
-    CTamberloDlg dlg;
-    dlg.m_delayBit = 1;
-    dlg.m_delayByte = 1;
+    CParallelPort port; // no port chosen
+    std::uint32_t delayBit = 1;
+    std::uint32_t delayByte = 1;
+    CSerialLink link(port, delayBit, delayByte, &AfxSleep);
     const unsigned char send[4] = {0xAC, 0x53, 0x00, 0x00};
     unsigned char answer[4] = {};
-    dlg.EnterProgramming();
-    dlg.Exchange(send, answer);
-    dlg.ClockPulse();
-    dlg.SckHigh();
-    dlg.MosiHigh();
-    dlg.ReleaseTarget();
-    EXPECT_EQ(dlg.ProgrammingEnable(), 0);
+    link.EnterProgramming();
+    link.Exchange(send, answer);
+    link.ClockPulse();
+    link.SckHigh();
+    link.MosiHigh();
+    link.ReleaseTarget();
+    EXPECT_EQ(link.ProgrammingEnable(), Handshake::NoAnswer);
     EXPECT_TRUE(recorder.Accesses().empty());
     EXPECT_TRUE(board.Waits().Waits().empty());
     EXPECT_TRUE(boxes.Boxes().empty());

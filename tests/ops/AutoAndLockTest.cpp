@@ -71,6 +71,31 @@ TEST_F(AutoNoChipTest, ShowsExactlyOneErrorBox) {
     EXPECT_TRUE(Released());
 }
 
+// A chip that does not answer the handshake: the lines are released first, then the one
+// message is shown, with the program's name as caption and no icon.
+class HandshakeFaultTest : public OpsTest, public testing::WithParamInterface<sim::BoardFault> {
+protected:
+    HandshakeFaultTest() : OpsTest(BoardWith(GetParam())) {}
+};
+
+TEST_P(HandshakeFaultTest, ReleasesTheLinesThenReportsOnce) {
+    bool releasedWhileShown = false;
+    boxes.OnShow([&](const CapturedBox&) { releasedWhileShown = Released(); });
+    RunDialog([&](CTamberloDlg&, HWND dialog) { ClickButton(dialog, IDC_ERASE); });
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, kHandshakeError);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
+    EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
+    EXPECT_TRUE(releasedWhileShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, HandshakeFaultTest,
+                         testing::Values(sim::BoardFault::NoChip, sim::BoardFault::NoPower),
+                         [](const testing::TestParamInfo<sim::BoardFault>& info) {
+                             return std::string(info.param == sim::BoardFault::NoChip ? "NoChip"
+                                                                                      : "NoPower");
+                         });
+
 struct LockCase {
     const char* name;
     int checked; // IDC_LOCK1, IDC_LOCK2 or 0

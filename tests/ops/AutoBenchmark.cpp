@@ -16,7 +16,7 @@
 #include "app/tamberloDlg.h"
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
-#include "link/PortDriver.h"
+#include "port/InpOutCalls.h"
 #include "tests/driver/DriverLibrary.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
@@ -101,7 +101,7 @@ BOOL WINAPI DriverOpen() {
     return g_dll->IsInpOutDriverOpen();
 }
 
-const PortDriver kTimedDriver = {&TimedInp32, &TimedOut32, &DriverOpen};
+const InpOutCalls kTimedDriver = {&TimedInp32, &TimedOut32, &DriverOpen};
 
 void TimedSleep(DWORD milliseconds) {
     ++g_run.sleeps;

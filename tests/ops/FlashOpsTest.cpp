@@ -84,13 +84,13 @@ TEST_F(OpsTest, EraseClearsTheFlashAndWaitsForTheErase) {
 }
 
 TEST_F(OpsTest, BlankCheckReadsEveryByteOfAnErasedChip) {
-    int result = -1;
+    Outcome result = Outcome::NotOpened;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         result = dlg.OnBlank();
         EXPECT_EQ(ProgressText(dialog), "Blank Ok");
         EXPECT_EQ(RangeOf(dialog).iHigh, 4096);
     });
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, Outcome::Ok);
     EXPECT_EQ(board.Chip().counters().flashReadsTotal, 8192u);
     const auto& steps = progress.TextsAtSteps();
     ASSERT_EQ(steps.size(), 4096u);
@@ -118,14 +118,14 @@ class NotBlankTest : public OpsTest, public testing::WithParamInterface<NotBlank
 TEST_P(NotBlankTest, StopsAtTheFirstProgrammedByteWhileTheChipIsHeld) {
     const NotBlankCase& c = GetParam();
     board.Chip().flash()[c.programmedByte] = 0x00;
-    int result = -1;
+    Outcome result = Outcome::NotOpened;
     bool heldWhileShown = false;
     boxes.OnShow([&](const CapturedBox&) { heldWhileShown = !board.Board().pins().reset; });
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         result = dlg.OnBlank();
         EXPECT_EQ(ProgressText(dialog), c.caption);
     });
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, Outcome::NotBlank);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Not Blank"});
     EXPECT_TRUE(heldWhileShown);
     EXPECT_EQ(board.Chip().counters().flashReadsTotal, c.reads);
@@ -146,14 +146,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OpsTest, VerifyAcceptsTheProgrammedImage) {
     const std::vector<unsigned char> image = TestImage(301);
     std::copy(image.begin(), image.end(), board.Chip().flash().begin());
-    int result = -1;
+    Outcome result = Outcome::NotOpened;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         LoadImage(dlg, image);
         result = dlg.OnVerify();
         EXPECT_EQ(ProgressText(dialog), "Verfify Ok");
         EXPECT_EQ(RangeOf(dialog).iHigh, 301);
     });
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, Outcome::Ok);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(progress.Texts().front(), "Verfy Flash");
     ASSERT_EQ(progress.TextsAtSteps().size(), 302u);
@@ -176,14 +176,14 @@ protected:
 TEST_F(StuckCellTest, VerifyReportsTheMismatchWhileTheChipIsHeld) {
     const std::vector<unsigned char> image = TestImage(16);
     std::copy(image.begin(), image.end(), board.Chip().flash().begin());
-    int result = -1;
+    Outcome result = Outcome::NotOpened;
     bool heldWhileShown = false;
     boxes.OnShow([&](const CapturedBox&) { heldWhileShown = !board.Board().pins().reset; });
     RunDialog([&](CTamberloDlg& dlg, HWND) {
         LoadImage(dlg, image);
         result = dlg.OnVerify();
     });
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, Outcome::VerifyError);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Verify Error"});
     EXPECT_TRUE(heldWhileShown);
     EXPECT_TRUE(Released());

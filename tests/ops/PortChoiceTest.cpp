@@ -2,9 +2,9 @@
 // card at an address of its own (LPTn BASE), a settings file that names no printer
 // port or a bad address, a port driver that is not running or stops, and a system
 // that grants some of the port's addresses and refuses the others.
-#include "link/CpuContext.h"
-#include "link/PortDriver.h"
-#include "link/PortIoDirect.h"
+#include "port/CpuContext.h"
+#include "port/InpOutCalls.h"
+#include "port/PortIoDirect.h"
 #include "tests/harness/SettingsFile.h"
 #include "tests/harness/TestPort.h"
 #include "tests/link/PortRecorder.h"
@@ -160,7 +160,7 @@ void WINAPI CountedOut32(short, short) {
 BOOL WINAPI DriverOpen() {
     return g_driverOpen;
 }
-const PortDriver kClosedDriver = {&CountedInp32, &CountedOut32, &DriverOpen};
+const InpOutCalls kClosedDriver = {&CountedInp32, &CountedOut32, &DriverOpen};
 
 TEST_F(OpsTest, ADriverThatIsNotRunningGivesOneMessageAndNoAccessNoWait) {
     g_driverAccesses = 0;
@@ -197,7 +197,7 @@ void WINAPI StoppingOut32(short port, short data) {
 BOOL WINAPI StoppingOpen() {
     return g_accessesLeft > 0;
 }
-const PortDriver kStoppingDriver = {&StoppingInp32, &StoppingOut32, &StoppingOpen};
+const InpOutCalls kStoppingDriver = {&StoppingInp32, &StoppingOut32, &StoppingOpen};
 
 struct StopCase {
     const char* name;

@@ -1,6 +1,6 @@
 // Reads the machine field of a PE file: the DOS header's e_lfanew (offset 0x3C) points at
 // the "PE\0\0" signature, which the machine field follows.
-#include "link/PeMachine.h"
+#include "port/PeMachine.h"
 
 namespace {
 

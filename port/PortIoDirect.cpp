@@ -4,9 +4,9 @@
 // handler catches exactly that fault at our two port instructions, steps over the
 // one-byte instruction (a refused read gives 0xFF) and records the refusal, so the
 // program can tell the user instead of crashing. Each access tries the port afresh.
-#include "link/PortIoDirect.h"
+#include "port/PortIoDirect.h"
 
-#include "link/CpuContext.h"
+#include "port/CpuContext.h"
 
 // The two port instructions live in plain assembly with global labels so the
 // handler can recognise their addresses. The address and value come in the calling

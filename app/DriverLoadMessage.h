@@ -2,7 +2,7 @@
 // (Windows' own words, and plain ones for a DLL of the other bitness or no DLL at all),
 // and what to do.
 #pragma once
-#include "link/PortIo.h"
+#include "port/PortIo.h"
 
 #include <cstddef>
 

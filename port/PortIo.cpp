@@ -1,17 +1,17 @@
 // Routes each port access to the InpOut32 driver when its DLL is there, else
 // to the x86 in/out instructions, and keeps what went wrong during one operation.
 // A driver DLL that is there but cannot be used is told apart from no DLL at all.
-#include "link/PortIo.h"
+#include "port/PortIo.h"
 
-#include "link/PeMachine.h"
-#include "link/PortDriver.h"
-#include "link/PortIoDirect.h"
+#include "port/PeMachine.h"
+#include "port/InpOutCalls.h"
+#include "port/PortIoDirect.h"
 
 namespace {
 
 struct Route {
     PortRoute kind = PortRoute::NotChosen;
-    PortDriver driver = {};
+    InpOutCalls driver = {};
 };
 
 enum class DriverSearch { Loaded, Absent, NotUsable };
@@ -19,7 +19,7 @@ enum class DriverSearch { Loaded, Absent, NotUsable };
 constexpr int kAbsentPortLevels = 0xFF;
 
 Route g_route;
-const PortDriver* g_injected = nullptr;
+const InpOutCalls* g_injected = nullptr;
 DriverLoadFailure g_loadFailure = {};
 
 // An export by name, as the function type the caller knows it has (the generic
@@ -42,7 +42,7 @@ DriverSearch NotUsable(const char* path, DWORD error) {
 }
 
 // InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
-DriverSearch LoadInpOut32(PortDriver* driver) {
+DriverSearch LoadInpOut32(InpOutCalls* driver) {
     // A damaged or blocked DLL must not bring up a system error box of its own.
     const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE dll = ::LoadLibraryA(kPortDriverDll); // kept loaded for the whole run
@@ -71,7 +71,7 @@ void ChooseRoute() {
     }
     if (g_route.kind == PortRoute::Driver || g_route.kind == PortRoute::Direct)
         return; // decided for the whole run
-    PortDriver driver{};
+    InpOutCalls driver{};
     switch (LoadInpOut32(&driver)) {
     case DriverSearch::Loaded:
         g_route = {PortRoute::Driver, driver};
@@ -91,7 +91,7 @@ bool DriverRunning() {
 
 } // namespace
 
-void UsePortDriver(const PortDriver* driver) {
+void UsePortDriver(const InpOutCalls* driver) {
     g_injected = driver;
     g_route = {};
 }

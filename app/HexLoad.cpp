@@ -14,9 +14,7 @@ void CTamberloDlg::OnOpenHexFile() {
     if (dialog.DoModal() != IDOK)
         return;
 
-    m_progress.SetPos(0);
-    m_progress.SetRange(0, 1);
-    m_progress.SetStep(1);
+    StartProgress(m_progress, 1);
 
     // A file that cannot be opened throws; the window procedure's guard reports it.
     CFile file(dialog.GetPathName(), CFile::modeRead | CFile::shareExclusive);
@@ -46,9 +44,4 @@ int CTamberloDlg::ParseHexFile() {
     char message[kHexMessageBufferSize];
     MessageBox(FormatHexParseMessage(result, message, sizeof message));
     return 0;
-}
-
-int CTamberloDlg::StoreRecord(std::uint32_t address, unsigned char* data, unsigned char count) {
-    ::StoreRecord(FlashImage{m_image, m_imageEnd}, address, data, count);
-    return 1;
 }

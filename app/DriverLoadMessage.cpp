@@ -1,9 +1,9 @@
 // Texts for a port driver DLL that the program found but could not use. The system's
 // own error text is quoted with the DLL's path in place of its "%1".
-#include "link/DriverLoadMessage.h"
+#include "app/DriverLoadMessage.h"
 
 #include "framework/SystemErrorText.h"
-#include "link/PortDriver.h"
+#include "port/InpOutCalls.h"
 
 #include <cstdio>
 

@@ -12,7 +12,7 @@
 #endif
 constexpr char kPortDriverDll[] = TAMBERLO_PORT_DRIVER_DLL;
 
-struct PortDriver {
+struct InpOutCalls {
     short(WINAPI* inp32)(short port);            // "Inp32": a byte read from an I/O port
     void(WINAPI* out32)(short port, short data); // "Out32": writes the low byte of data
     BOOL(WINAPI* isOpen)();                      // "IsInpOutDriverOpen"; may be null
@@ -27,5 +27,5 @@ enum class PortRoute {
 
 // Uses `driver` (kept by the caller) instead of searching for the driver DLL; null makes
 // the next BeginPortAccess search again. For tests and tools that link the program.
-void UsePortDriver(const PortDriver* driver);
+void UsePortDriver(const InpOutCalls* driver);
 PortRoute CurrentPortRoute();

@@ -1,0 +1,216 @@
+// The device operations as a class on the simulated board, with no window: the outcome
+// of each, the steps it reports, what it tells while the chip is still held, and that an
+// operation that cannot start leaves the port alone.
+#include "framework/Sleep.h"
+#include "ops/DeviceOps.h"
+#include "tests/harness/TestBoard.h"
+#include "tests/harness/TestPort.h"
+#include "tests/ops/OpsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* StepName(Step step) {
+    switch (step) {
+    case Step::Erase:
+        return "Erase";
+    case Step::BlankCheck:
+        return "BlankCheck";
+    case Step::ProgramFlash:
+        return "ProgramFlash";
+    case Step::VerifyFlash:
+        return "VerifyFlash";
+    case Step::Lock1Bit:
+        return "Lock1Bit";
+    case Step::Lock2Bit:
+        break;
+    }
+    return "Lock2Bit";
+}
+
+// Records the steps as "begin X 0..N" and "done X", and counts the rest.
+class StepLog : public CProgressReport {
+public:
+    void Begin(Step step, int upper) override {
+        events.push_back(std::string("begin ") + StepName(step) + " 0.." + std::to_string(upper));
+    }
+    void Percent(Step, int percent) override { lastPercent = percent; }
+    void StepIt() override { ++steps; }
+    void Done(Step step) override { events.push_back(std::string("done ") + StepName(step)); }
+
+    std::vector<std::string> events;
+    int lastPercent = -1;
+    int steps = 0;
+};
+
+// Records what is told, with the state of RESET at that moment.
+class ToldLog : public CDeviceMessages {
+public:
+    explicit ToldLog(TestBoard& board) : m_board(board) {}
+    void Tell(Outcome outcome) override {
+        told.push_back(outcome);
+        heldWhileTold = !m_board.Board().pins().reset;
+    }
+    std::vector<Outcome> told;
+    bool heldWhileTold = false;
+
+private:
+    TestBoard& m_board;
+};
+
+// Selects Lpt1 unless told not to; the delays are always usable.
+class Opening : public CPortOpening {
+public:
+    explicit Opening(CParallelPort& port) : m_port(port) {}
+    bool SelectPort() override {
+        ++selections;
+        if (portChosen)
+            m_port.SetPort(1);
+        return portChosen;
+    }
+    bool DelaysUsable() override { return true; }
+    bool portChosen = true;
+    int selections = 0;
+
+private:
+    CParallelPort& m_port;
+};
+
+class DeviceOpsTest : public testing::Test {
+protected:
+    explicit DeviceOpsTest(const sim::BoardSettings& settings = sim::BoardSettings{})
+        : board(settings), told(board), opening(port) {}
+
+    void Load(const std::vector<unsigned char>& bytes) {
+        std::fill(std::begin(image), std::end(image), 0xFF);
+        std::copy(bytes.begin(), bytes.end(), image);
+        imageEnd = static_cast<std::uint32_t>(bytes.size() - 1);
+    }
+    bool Released() {
+        const auto pins = board.Board().pins();
+        return pins.reset && pins.sck && pins.mosi;
+    }
+
+    TestBoard board;
+    CParallelPort port;
+    std::uint32_t delayBit = 1;
+    std::uint32_t delayByte = 1;
+    unsigned char image[kFlashImageSize] = {};
+    std::uint32_t imageEnd = 0;
+    CSerialLink link{port, delayBit, delayByte, &AfxSleep};
+    StepLog steps;
+    ToldLog told;
+    Opening opening;
+    CDeviceOps ops{link, FlashImage{image, imageEnd}, steps, told, opening};
+};
+
+TEST_F(DeviceOpsTest, AutoProgramsTheImageStepByStep) {
+    const std::vector<unsigned char> bytes = TestImage(300);
+    Load(bytes);
+    EXPECT_EQ(ops.Auto(), Outcome::Ok);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), board.Chip().flash().begin()));
+    const std::vector<std::string> expected = {"begin Erase 0..1",          "done Erase",
+                                               "begin BlankCheck 0..4096",  "done BlankCheck",
+                                               "begin ProgramFlash 0..299", "done ProgramFlash",
+                                               "begin VerifyFlash 0..300",  "done VerifyFlash"};
+    EXPECT_EQ(steps.events, expected);
+    EXPECT_EQ(steps.steps, 1 + 4096 + 300 + 300);
+    EXPECT_EQ(steps.lastPercent, 99) << "byte 299 over the single-precision hundredth of 299";
+    EXPECT_EQ(opening.selections, 5) << "Auto's own opening and one per step";
+    EXPECT_TRUE(told.told.empty());
+    EXPECT_TRUE(Released());
+}
+
+class StuckWordTest : public DeviceOpsTest {
+protected:
+    static sim::BoardSettings StuckWord3() {
+        sim::BoardSettings settings;
+        settings.stuckFlash[7] = 0x00; // high byte of word 3
+        return settings;
+    }
+    StuckWordTest() : DeviceOpsTest(StuckWord3()) {}
+};
+
+TEST_F(StuckWordTest, NotBlankIsToldWhileTheChipIsHeldThenReleased) {
+    EXPECT_EQ(ops.BlankCheck(), Outcome::NotBlank);
+    EXPECT_EQ(told.told, std::vector<Outcome>{Outcome::NotBlank});
+    EXPECT_TRUE(told.heldWhileTold);
+    EXPECT_TRUE(Released());
+    EXPECT_EQ(steps.steps, 3) << "words 0 to 2";
+    EXPECT_EQ(steps.events, std::vector<std::string>{"begin BlankCheck 0..4096"});
+}
+
+TEST_F(StuckWordTest, VerifyErrorIsToldWhileTheChipIsHeldThenReleased) {
+    Load(std::vector<unsigned char>(16, 0xFF));
+    EXPECT_EQ(ops.Verify(), Outcome::VerifyError);
+    EXPECT_EQ(told.told, std::vector<Outcome>{Outcome::VerifyError});
+    EXPECT_TRUE(told.heldWhileTold);
+    EXPECT_TRUE(Released());
+    EXPECT_EQ(steps.steps, 7) << "bytes 0 to 6";
+}
+
+class NoChipTest : public DeviceOpsTest {
+protected:
+    NoChipTest() : DeviceOpsTest(BoardWith(sim::BoardFault::NoChip)) {}
+};
+
+// Each operation, as the buttons start them.
+std::vector<std::function<Outcome(CDeviceOps&)>> AllOperations() {
+    return {[](CDeviceOps& ops) { return ops.Erase(); },
+            [](CDeviceOps& ops) { return ops.BlankCheck(); },
+            [](CDeviceOps& ops) { return ops.Program(); },
+            [](CDeviceOps& ops) { return ops.Verify(); },
+            [](CDeviceOps& ops) { return ops.Auto(); },
+            [](CDeviceOps& ops) { return ops.LockBit(LockChoice::Lock1); }};
+}
+
+TEST_F(NoChipTest, EveryOperationEndsWithNoAnswerAndReleasesTheChip) {
+    Load(TestImage(8));
+    for (const auto& operation : AllOperations()) {
+        board.Board().Out(0x378, 0x00); // SCK and RESET low, as a held chip has them
+        EXPECT_EQ(operation(ops), Outcome::NoAnswer);
+        EXPECT_TRUE(Released());
+    }
+    EXPECT_TRUE(told.told.empty()) << "the window tells it, once, from the outcome";
+    EXPECT_TRUE(steps.events.empty());
+}
+
+TEST_F(DeviceOpsTest, NothingLoadedIsRefusedBeforeTheOpening) {
+    EXPECT_EQ(ops.Program(), Outcome::NothingLoaded);
+    EXPECT_EQ(ops.Verify(), Outcome::NothingLoaded);
+    EXPECT_EQ(ops.Auto(), Outcome::NothingLoaded);
+    EXPECT_EQ(opening.selections, 0);
+    EXPECT_EQ(TestPort::Accesses(), 0u);
+}
+
+TEST_F(DeviceOpsTest, NoPortChosenLeavesThePortAlone) {
+    opening.portChosen = false;
+    Load(TestImage(8));
+    for (const auto& operation : AllOperations())
+        EXPECT_EQ(operation(ops), Outcome::NotOpened);
+    EXPECT_EQ(TestPort::Accesses(), 0u);
+    EXPECT_TRUE(board.Waits().Waits().empty());
+}
+
+TEST_F(DeviceOpsTest, LockBitWithoutAChoiceReleasesAfterTheHandshake) {
+    EXPECT_EQ(ops.LockBit(LockChoice::None), Outcome::NoLockChosen);
+    EXPECT_TRUE(Released());
+    EXPECT_EQ(board.Chip().counters().instructionsExecuted, 1u) << "Programming Enable only";
+    EXPECT_TRUE(steps.events.empty());
+}
+
+TEST_F(DeviceOpsTest, LockBit2WritesBothLockBits) {
+    EXPECT_EQ(ops.LockBit(LockChoice::Lock2), Outcome::Ok);
+    const std::vector<std::string> expected = {"begin Lock2Bit 0..1", "done Lock2Bit"};
+    EXPECT_EQ(steps.events, expected);
+    EXPECT_EQ(board.Chip().lockFuseByte() & 0xC0, 0x00) << "LB1 and LB2 programmed";
+    EXPECT_TRUE(Released());
+}
+
+} // namespace
