@@ -14,6 +14,14 @@ constexpr unsigned kEepromEraseShareDivisor = 2;
 // A signature address past the three bytes.
 constexpr std::uint8_t kNoSignatureByte = 0xFF;
 
+// Counts a read of one byte; a memory put in from outside may be larger than the
+// counters were made for.
+void CountRead(std::vector<std::uint32_t>* reads, std::size_t byte) {
+    if (byte < reads->size()) {
+        ++(*reads)[byte];
+    }
+}
+
 // Instructions that change flash, EEPROM or fuses: lock bit 1 refuses them.
 bool ProgramsMemory(Op op) {
     switch (op) {
@@ -57,7 +65,7 @@ std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
     case Op::ReadFlashLow:
     case Op::ReadFlashHigh: {
         const std::size_t byte = FlashIndex(address, p.op == Op::ReadFlashHigh);
-        ++counters_.flashReads[byte];
+        CountRead(&counters_.flashReads, byte);
         ++counters_.flashReadsTotal;
         auto stuck = config_.stuckFlash.find(static_cast<std::uint32_t>(byte));
         const std::uint8_t stored =
@@ -66,7 +74,7 @@ std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
     }
     case Op::ReadEeprom: {
         const std::size_t byte = address % memory_.eeprom.size();
-        ++counters_.eepromReads[byte];
+        CountRead(&counters_.eepromReads, byte);
         ++counters_.eepromReadsTotal;
         return MemoryRead(memory_.eeprom[byte], nowNs);
     }
