@@ -4,6 +4,8 @@
 // avrdude's bit pattern for it. The waits come from the datasheets and are not compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <sstream>
