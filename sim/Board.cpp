@@ -9,6 +9,7 @@ namespace sim {
 namespace {
 ChipConfig ChipConfigFrom(const BoardSettings& s) {
     ChipConfig c;
+    c.type = s.chip;
     c.supplyVolts = s.supplyVolts;
     c.clockHz = s.chipClockHz;
     c.stopAfterInstructions = s.fault == BoardFault::StopAnswering ? s.stopAfterInstructions : 0;
@@ -34,7 +35,7 @@ Board::Board(const BoardSettings& settings, Clock& clock)
       lines_(LinesOf(cablePort_)), chip_(ChipConfigFrom(settings), lines_, clock.NowNs()) {
     if (!settings_.chipFile.empty()) {
         std::string error;
-        if (!LoadChipFile(settings_.chipFile, &chip_.memory(), &error)) {
+        if (!LoadChipFile(settings_.chipFile, chip_.model(), &chip_.memory(), &error)) {
             throw std::runtime_error(error);
         }
         persist_ = true;
@@ -131,7 +132,7 @@ void Board::ReloadIfChangedOnDisk() {
         return;
     }
     std::string error;
-    if (!LoadChipFile(settings_.chipFile, &chip_.memory(), &error)) {
+    if (!LoadChipFile(settings_.chipFile, chip_.model(), &chip_.memory(), &error)) {
         // Leave the edited file alone and keep running from memory.
         lastError_ = error;
         persist_ = false;

@@ -1,5 +1,6 @@
 // The simulated board: the printer port that carries the cable, the cable, and
-// the AT90S8535 with its chip file and optional line trace. Every other address
+// the chip (an AT90S8535 unless the settings choose another) with its chip file and
+// optional line trace. Every other address
 // of the PC's I/O space reads 0xFF and ignores writes.
 #pragma once
 

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "sim/ChipMemory.h"
 #include "sim/ParallelPort.h"
 
 namespace sim {
@@ -56,6 +55,20 @@ bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* er
     }
     *base = static_cast<std::uint16_t>(value);
     return true;
+}
+
+bool ParseChip(const std::string& text, ChipType* chip, std::string* error) {
+    if (const ChipModel* model = FindChipModel(text)) {
+        *chip = model->type;
+        return true;
+    }
+    std::string names;
+    for (const ChipModel* m = ChipModelsBegin(); m != ChipModelsEnd(); ++m) {
+        names += std::string(names.empty() ? "" : (m + 1 == ChipModelsEnd() ? " or " : ", ")) +
+                 m->settingName;
+    }
+    *error = "chip " + Quoted(text) + " is not " + names;
+    return false;
 }
 
 bool ParseLpt(const std::string& text, int* lpt, std::string* error) {
@@ -112,8 +125,8 @@ bool ParseFault(const std::string& text, BoardSettings* settings, std::string* e
     return true;
 }
 
-bool ParseStuck(const std::string& text, std::map<std::uint32_t, std::uint8_t>* stuck,
-                std::string* error) {
+bool ParseStuck(const std::string& text, std::size_t flashBytes,
+                std::map<std::uint32_t, std::uint8_t>* stuck, std::string* error) {
     std::map<std::uint32_t, std::uint8_t> cells;
     std::size_t start = 0;
     while (!text.empty() && start <= text.size()) {
@@ -123,11 +136,11 @@ bool ParseStuck(const std::string& text, std::map<std::uint32_t, std::uint8_t>* 
         const std::size_t eq = item.find('=');
         unsigned long long index = 0;
         unsigned long long value = 0;
-        if (eq == std::string::npos ||
-            !ParseUnsigned(item.substr(0, eq), kFlashBytes - 1, &index) ||
+        if (eq == std::string::npos || !ParseUnsigned(item.substr(0, eq), flashBytes - 1, &index) ||
             !ParseUnsigned(item.substr(eq + 1), 0xFF, &value)) {
             *error = "stuck cells " + Quoted(text) + ": item " + Quoted(item) +
-                     " is not BYTE=VALUE with BYTE below 8192 and VALUE below 256";
+                     " is not BYTE=VALUE with BYTE below " + std::to_string(flashBytes) +
+                     " (the chip's flash) and VALUE below 256";
             return false;
         }
         cells[static_cast<std::uint32_t>(index)] = static_cast<std::uint8_t>(value);
@@ -155,6 +168,9 @@ bool SettingsFromEnvironment(BoardSettings* settings, std::string* error) {
     s.chipFile = get("TAMBERLO_SIM_CHIP_FILE", &v) ? v : kDefaultChipFile;
     bool ok = true;
     const char* failed = nullptr;
+    if (get("TAMBERLO_SIM_CHIP", &v) && !(ok = ParseChip(v, &s.chip, &why))) {
+        failed = "TAMBERLO_SIM_CHIP";
+    }
     if (ok && get("TAMBERLO_SIM_LPT", &v) && !(ok = ParseLpt(v, &s.lpt, &why))) {
         failed = "TAMBERLO_SIM_LPT";
     }
@@ -170,7 +186,8 @@ bool SettingsFromEnvironment(BoardSettings* settings, std::string* error) {
     if (ok && get("TAMBERLO_SIM_FAULT", &v) && !(ok = ParseFault(v, &s, &why))) {
         failed = "TAMBERLO_SIM_FAULT";
     }
-    if (ok && get("TAMBERLO_SIM_STUCK", &v) && !(ok = ParseStuck(v, &s.stuckFlash, &why))) {
+    if (ok && get("TAMBERLO_SIM_STUCK", &v) &&
+        !(ok = ParseStuck(v, ModelOf(s.chip).flashBytes, &s.stuckFlash, &why))) {
         failed = "TAMBERLO_SIM_STUCK";
     }
     if (get("TAMBERLO_SIM_VCD", &v)) {

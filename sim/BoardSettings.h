@@ -1,10 +1,13 @@
-// Settings of the simulated board (chip file, cable port, supply, chip clock,
+// Settings of the simulated board (chip, chip file, cable port, supply, chip clock,
 // faults, trace) and their parsing from TAMBERLO_SIM_* environment variables.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
+
+#include "sim/ChipModel.h"
 
 namespace sim {
 
@@ -21,6 +24,7 @@ enum class BoardFault : std::uint8_t {
 constexpr const char* kDefaultChipFile = "tamberlo-chip.bin";
 
 struct BoardSettings {
+    ChipType chip = ChipType::At90s8535;
     std::string chipFile;        // empty = memory only
     int lpt = 1;                 // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
     std::uint16_t cableBase = 0; // cable port's base address; 0 = the base of `lpt`
@@ -41,14 +45,16 @@ constexpr std::uint16_t kMaxPortBase = 0xFFFD;
 std::uint16_t CablePortBase(const BoardSettings& settings);
 
 // Parsers for the individual values; each returns false with a message.
+bool ParseChip(const std::string& text, ChipType* chip, std::string* error);
 bool ParseLpt(const std::string& text, int* lpt, std::string* error);
 // Hex with 0x, or decimal, from kMinPortBase to kMaxPortBase.
 bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error);
 bool ParseVolts(const std::string& text, double* volts, std::string* error);
 bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error);
 bool ParseFault(const std::string& text, BoardSettings* settings, std::string* error);
-bool ParseStuck(const std::string& text, std::map<std::uint32_t, std::uint8_t>* stuck,
-                std::string* error);
+// Cells of a flash of `flashBytes` bytes.
+bool ParseStuck(const std::string& text, std::size_t flashBytes,
+                std::map<std::uint32_t, std::uint8_t>* stuck, std::string* error);
 
 // Reads every TAMBERLO_SIM_* variable over the defaults; the first bad value
 // makes it return false with a message naming the variable.

@@ -1,18 +1,21 @@
-// AT90S8535 serial programming interface at pin level: RESET/SCK/MOSI in, MISO
-// out, a 32-bit instruction shift register, self-timed writes and lock bits.
+// A chip's serial programming interface at pin level: RESET/SCK/MOSI in, MISO out, a
+// 32-bit instruction shift register, the instructions of its model, self-timed writes,
+// the ATmega page buffer and the lock bits.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "sim/Cable.h"
 #include "sim/ChipMemory.h"
+#include "sim/ChipModel.h"
 #include "sim/InstructionSet.h"
 
 namespace sim {
 
 struct ChipConfig {
+    ChipType type = ChipType::At90s8535;
     double supplyVolts = 5.0;
     std::uint32_t clockHz = 4'000'000;
     // The chip stops answering (MISO high, nothing executed) once this many
@@ -22,7 +25,8 @@ struct ChipConfig {
     std::map<std::uint32_t, std::uint8_t> stuckFlash;
 };
 
-// What a read of flash or EEPROM answers in lock mode 3 (LB1 and LB2 programmed).
+// What a read of flash or EEPROM answers in lock mode 3 (LB1 and LB2 programmed). The
+// ATmega datasheets leave it open; the model answers the same there.
 constexpr std::uint8_t kLockedReadValue = 0x00;
 
 struct ChipCounters {
@@ -30,17 +34,19 @@ struct ChipCounters {
     std::uint64_t instructionsLost = 0;    // started while a write, erase or lock was running
     std::uint64_t instructionsUnknown = 0; // 32 bits matching no instruction
     std::uint64_t writesRefusedByLock = 0;
-    std::uint64_t sckPulsesMissed = 0;     // a phase too short for the chip's clock
-    std::uint64_t sckPulsesTooEarly = 0;   // within 20 ms of RESET going low
-    std::uint64_t mosiSetupViolations = 0; // MOSI changed less than t_OVSH before SCK rose
-    std::uint64_t mosiHoldViolations = 0;  // MOSI changed less than t_SHOX after SCK rose
-    std::array<std::uint32_t, kFlashBytes> flashReads{};
-    std::array<std::uint32_t, kEepromBytes> eepromReads{};
+    std::uint64_t sckPulsesMissed = 0;      // a phase too short for the chip's clock
+    std::uint64_t sckPulsesTooEarly = 0;    // within 20 ms of RESET going low
+    std::uint64_t mosiSetupViolations = 0;  // MOSI changed less than t_OVSH before SCK rose
+    std::uint64_t mosiHoldViolations = 0;   // MOSI changed less than t_SHOX after SCK rose
+    std::vector<std::uint32_t> flashReads;  // per flash byte
+    std::vector<std::uint32_t> eepromReads; // per EEPROM byte
     std::uint64_t flashReadsTotal = 0;
     std::uint64_t eepromReadsTotal = 0;
     std::uint64_t signatureReads = 0;
     std::uint64_t lockFuseReads = 0;
-    std::uint64_t flashWrites = 0;
+    std::uint64_t flashWrites = 0; // byte writes (AT90S)
+    std::uint64_t pageLoads = 0;   // bytes loaded into the page buffer (ATmega)
+    std::uint64_t pageWrites = 0;
     std::uint64_t eepromWrites = 0;
     std::uint64_t chipErases = 0;
 };
@@ -58,15 +64,18 @@ public:
     bool stopped() const { return stopped_; }
     bool BusyAt(std::uint64_t nowNs) const { return nowNs < busy_.untilNs; }
 
+    const ChipModel& model() const { return *model_; }
+    // Give it only a memory of this chip's model.
     ChipMemory& memory() { return memory_; }
     const ChipMemory& memory() const { return memory_; }
-    std::array<std::uint8_t, kFlashBytes>& flash() { return memory_.flash; }
-    std::array<std::uint8_t, kEepromBytes>& eeprom() { return memory_.eeprom; }
+    MemoryBytes& flash() { return memory_.flash; }
+    MemoryBytes& eeprom() { return memory_.eeprom; }
+    const MemoryBytes& pageBuffer() const { return pageBuffer_; }
     std::uint8_t lockFuseByte() const { return memory_.lockFuse; }
     void setLockFuseByte(std::uint8_t value) { memory_.lockFuse = value; }
 
     const ChipCounters& counters() const { return counters_; }
-    void ResetCounters() { counters_ = ChipCounters{}; }
+    void ResetCounters();
 
     // Set when memory changed since the last MarkClean().
     bool dirty() const { return dirty_; }
@@ -91,14 +100,19 @@ private:
     std::uint8_t ReadAnswer(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     std::uint8_t MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const;
     void Execute(std::uint32_t word, std::uint64_t nowNs);
-    void StartBusy(BusyKind kind, std::uint64_t durationNs, std::uint64_t nowNs);
+    void ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
+    void WritePage(std::uint32_t firstWord);
+    void StartBusy(BusyKind kind, const CycleTime& time, std::uint64_t nowNs);
     void CountExecuted();
+    std::size_t FlashIndex(std::uint32_t wordAddress, bool highByte) const;
 
     ChipConfig config_;
+    const ChipModel* model_;
     std::uint64_t minSckPhaseNs_;
     std::uint64_t mosiSetupNs_;
     std::uint64_t mosiHoldNs_;
     ChipMemory memory_;
+    MemoryBytes pageBuffer_; // ATmega: words loaded for the next page write
     ChipCounters counters_;
     Busy busy_;
     bool dirty_ = false;

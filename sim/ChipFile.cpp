@@ -6,15 +6,18 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace sim {
 
 namespace fs = std::filesystem;
 
-bool LoadChipFile(const std::string& path, ChipMemory* memory, std::string* error) {
+bool LoadChipFile(const std::string& path, const ChipModel& chip, ChipMemory* memory,
+                  std::string* error) {
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        *memory = ChipMemory{};
+        *memory = ChipMemory(chip);
         return true;
     }
     const auto size = fs::file_size(path, ec);
@@ -22,22 +25,26 @@ bool LoadChipFile(const std::string& path, ChipMemory* memory, std::string* erro
         *error = "chip file " + path + ": cannot read its size (" + ec.message() + ")";
         return false;
     }
-    if (size != kChipFileBytes) {
+    const std::size_t expected = ChipFileBytes(chip);
+    if (size != expected) {
         *error = "chip file " + path + " has " + std::to_string(size) + " bytes, expected " +
-                 std::to_string(kChipFileBytes) +
-                 " (8192 flash + 512 EEPROM + 1 lock/fuse); refusing to use it";
+                 std::to_string(expected) + " for the " + chip.name + " (" +
+                 std::to_string(chip.flashBytes) + " flash + " + std::to_string(chip.eepromBytes) +
+                 " EEPROM + 1 lock" + (chip.spienBit != 0 ? "/fuse" : "") + "); refusing to use it";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
-    char bytes[kChipFileBytes];
-    if (!in.read(bytes, sizeof bytes)) {
+    std::vector<char> bytes(expected);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         *error = "chip file " + path + ": read failed";
         return false;
     }
-    const auto* u = reinterpret_cast<const std::uint8_t*>(bytes);
-    std::copy(u, u + kFlashBytes, memory->flash.begin());
-    std::copy(u + kFlashBytes, u + kFlashBytes + kEepromBytes, memory->eeprom.begin());
-    memory->lockFuse = u[kFlashBytes + kEepromBytes];
+    const auto* u = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    ChipMemory loaded(chip);
+    std::copy(u, u + chip.flashBytes, loaded.flash.begin());
+    std::copy(u + chip.flashBytes, u + chip.flashBytes + chip.eepromBytes, loaded.eeprom.begin());
+    loaded.lockFuse = u[chip.flashBytes + chip.eepromBytes];
+    *memory = std::move(loaded);
     return true;
 }
 
@@ -45,8 +52,10 @@ bool SaveChipFile(const std::string& path, const ChipMemory& memory, std::string
     const std::string temp = path + ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(memory.flash.data()), kFlashBytes);
-        out.write(reinterpret_cast<const char*>(memory.eeprom.data()), kEepromBytes);
+        out.write(reinterpret_cast<const char*>(memory.flash.data()),
+                  static_cast<std::streamsize>(memory.flash.size()));
+        out.write(reinterpret_cast<const char*>(memory.eeprom.data()),
+                  static_cast<std::streamsize>(memory.eeprom.size()));
         out.put(static_cast<char>(memory.lockFuse));
         out.close();
         if (!out) {

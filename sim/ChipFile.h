@@ -6,15 +6,21 @@
 #include <string>
 
 #include "sim/ChipMemory.h"
+#include "sim/ChipModel.h"
 
 namespace sim {
 
-// 8192 bytes flash, 512 bytes EEPROM, 1 lock/fuse byte.
-constexpr std::size_t kChipFileBytes = kFlashBytes + kEepromBytes + 1;
+// The chip's flash, its EEPROM, then the byte Read Lock (and Fuse) Bits returns:
+// 8705 bytes for the AT90S8535.
+inline std::size_t ChipFileBytes(const ChipModel& chip) {
+    return chip.flashBytes + chip.eepromBytes + 1;
+}
 
-// A missing file gives a new erased chip. Any other problem (wrong size,
-// unreadable) returns false with a message and leaves `memory` unchanged.
-bool LoadChipFile(const std::string& path, ChipMemory* memory, std::string* error);
+// Loads a chip of that model. A missing file gives a new erased chip. Any other problem
+// (wrong size for the chip, unreadable) returns false with a message and leaves
+// `memory` unchanged.
+bool LoadChipFile(const std::string& path, const ChipModel& chip, ChipMemory* memory,
+                  std::string* error);
 
 // Writes the whole file to a temporary next to it, then renames it over the old one.
 bool SaveChipFile(const std::string& path, const ChipMemory& memory, std::string* error);

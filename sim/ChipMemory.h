@@ -1,17 +1,21 @@
-// The AT90S8535's non-volatile contents: flash, EEPROM and the lock/fuse byte
-// in the form Read Lock and Fuse Bits returns it.
+// A simulated chip's non-volatile contents: flash, EEPROM and the byte that Read Lock
+// (and Fuse) Bits returns, each of the size of its chip.
 #pragma once
 
-#include <array>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "sim/ChipModel.h"
 
 namespace sim {
 
+// The AT90S8535's memories, the default chip's; other chips' sizes are in their model.
 constexpr std::size_t kFlashBytes = 8192; // 4096 words; byte 2n is the low byte of word n
 constexpr std::size_t kEepromBytes = 512;
 
-// Lock/fuse byte bits; 0 = programmed, unused bits read 1.
+// AT90S lock/fuse byte bits; 0 = programmed, unused bits read 1.
 constexpr std::uint8_t kLockBit1 = 0x80;
 constexpr std::uint8_t kLockBit2 = 0x40;
 constexpr std::uint8_t kSpienBit = 0x20;
@@ -19,17 +23,49 @@ constexpr std::uint8_t kFstrtBit = 0x01;
 // As shipped: SPIEN programmed, FSTRT unprogrammed, no lock bits.
 constexpr std::uint8_t kShippedLockFuseByte = static_cast<std::uint8_t>(0xFF & ~kSpienBit);
 
-struct ChipMemory {
-    std::array<std::uint8_t, kFlashBytes> flash;
-    std::array<std::uint8_t, kEepromBytes> eeprom;
-    std::uint8_t lockFuse = kShippedLockFuseByte;
+// ATmega lock byte: LB1 and LB2 in bits 0 and 1, the boot lock bits in bits 2-5, bits
+// 7-6 unused; 0 = programmed, 0xFF as shipped.
+constexpr std::uint8_t kAtmegaLockBit1 = 0x01;
+constexpr std::uint8_t kAtmegaLockBit2 = 0x02;
+constexpr std::uint8_t kAtmegaLockBits = 0x3F;
 
-    ChipMemory() {
-        flash.fill(0xFF);
-        eeprom.fill(0xFF);
-    }
-    bool lb1Programmed() const { return (lockFuse & kLockBit1) == 0; }
-    bool lb2Programmed() const { return (lockFuse & kLockBit2) == 0; }
+constexpr std::uint8_t kErasedByte = 0xFF;
+
+// One memory, its size fixed when it is made.
+class MemoryBytes {
+public:
+    explicit MemoryBytes(std::size_t size = 0) : bytes_(size, kErasedByte) {}
+
+    std::size_t size() const { return bytes_.size(); }
+    std::uint8_t& operator[](std::size_t i) { return bytes_[i]; }
+    const std::uint8_t& operator[](std::size_t i) const { return bytes_[i]; }
+    std::uint8_t* data() { return bytes_.data(); }
+    const std::uint8_t* data() const { return bytes_.data(); }
+    std::uint8_t* begin() { return bytes_.data(); }
+    std::uint8_t* end() { return bytes_.data() + bytes_.size(); }
+    const std::uint8_t* begin() const { return bytes_.data(); }
+    const std::uint8_t* end() const { return bytes_.data() + bytes_.size(); }
+    void fill(std::uint8_t value) { std::fill(bytes_.begin(), bytes_.end(), value); }
+    bool operator==(const MemoryBytes& o) const { return bytes_ == o.bytes_; }
+    bool operator!=(const MemoryBytes& o) const { return bytes_ != o.bytes_; }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+struct ChipMemory {
+    // A new chip of that model: erased, lock byte as shipped.
+    explicit ChipMemory(const ChipModel& chip = ModelOf(ChipType::At90s8535))
+        : model(&chip), flash(chip.flashBytes), eeprom(chip.eepromBytes),
+          lockFuse(chip.shippedLockByte) {}
+
+    const ChipModel* model;
+    MemoryBytes flash;
+    MemoryBytes eeprom;
+    std::uint8_t lockFuse; // AT90S: lock and fuse bits; ATmega: the lock bits
+
+    bool lb1Programmed() const { return (lockFuse & model->lockBit1) == 0; }
+    bool lb2Programmed() const { return (lockFuse & model->lockBit2) == 0; }
     bool writeProtected() const { return lb1Programmed(); }
     bool readProtected() const { return lb1Programmed() && lb2Programmed(); }
 };

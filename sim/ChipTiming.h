@@ -1,12 +1,12 @@
-// AT90S8535 serial programming times from the datasheet, and the supply-voltage
-// dependence of the self-timed write cycles.
+// Serial programming times from the datasheets, and the supply-voltage dependence of
+// the AT90S chips' self-timed write cycles.
 #pragma once
 
 #include <cstdint>
 
 namespace sim {
 
-// RESET low to the first bit of Programming Enable.
+// RESET low to the first bit of Programming Enable (every modelled chip).
 constexpr std::uint64_t kProgrammingEnableDelay_ns = 20'000'000;
 // Serial programming characteristics, in cycles of the chip clock (t_CLCL).
 // SCK high and low phases must each be longer than this.
@@ -25,14 +25,22 @@ constexpr std::uint64_t CyclesToNs(unsigned cycles, std::uint32_t clockHz) {
     return (std::uint64_t{cycles} * kNsPerSecond + hz - 1) / hz;
 }
 
-// Flash/EEPROM byte write (t_WD_PROG) and chip erase (t_WD_ERASE), at the top
-// and bottom of the supply range.
+// AT90S4434/8535: flash/EEPROM byte write (t_WD_PROG) and chip erase (t_WD_ERASE), at
+// the top and bottom of the supply range.
 constexpr std::uint64_t kWriteDelayAt5V_us = 4000;
 constexpr std::uint64_t kWriteDelayAt2V7_us = 9000;
 constexpr std::uint64_t kEraseDelayAt5V_us = 8000;
 constexpr std::uint64_t kEraseDelayAt2V7_us = 20000;
-// Lock bit and fuse writes.
+// AT90S4434/8535: lock bit and fuse writes.
 constexpr std::uint64_t kLockFuseWriteDelay_us = 9000;
+
+// ATmega8535, ATmega16, ATmega32 ("Minimum Wait Delay Before Writing the Next Flash or
+// EEPROM Location"): timed by the chip's calibrated RC oscillator, one figure for the
+// whole supply range.
+constexpr std::uint64_t kAtmegaFlashPageWrite_us = 4500; // t_WD_FLASH
+constexpr std::uint64_t kAtmegaEepromWrite_us = 9000;    // t_WD_EEPROM
+constexpr std::uint64_t kAtmegaChipErase_us = 9000;      // t_WD_ERASE
+constexpr std::uint64_t kAtmegaFuseLockWrite_us = 4500;  // t_WD_FUSE, lock bits too
 
 constexpr double kSupplyHigh_V = 5.0;
 constexpr double kSupplyLow_V = 2.7;
@@ -47,6 +55,35 @@ inline std::uint64_t InterpolateDelay_ns(double volts, std::uint64_t at5V_us,
     return static_cast<std::uint64_t>(us * 1000.0 + 0.5);
 }
 
+// A self-timed cycle's length at 5 V and at 2.7 V (the same where the datasheet gives
+// one figure).
+struct CycleTime {
+    std::uint64_t at5V_us;
+    std::uint64_t at2V7_us;
+};
+
+inline std::uint64_t CycleTime_ns(const CycleTime& t, double volts) {
+    return InterpolateDelay_ns(volts, t.at5V_us, t.at2V7_us);
+}
+
+// The self-timed cycles of one chip.
+struct ChipCycleTimes {
+    CycleTime flashWrite; // a byte (AT90S) or a page (ATmega)
+    CycleTime eepromWrite;
+    CycleTime chipErase;
+    CycleTime lockWrite; // lock bits and fuses
+};
+
+constexpr ChipCycleTimes kAt90sCycleTimes = {{kWriteDelayAt5V_us, kWriteDelayAt2V7_us},
+                                             {kWriteDelayAt5V_us, kWriteDelayAt2V7_us},
+                                             {kEraseDelayAt5V_us, kEraseDelayAt2V7_us},
+                                             {kLockFuseWriteDelay_us, kLockFuseWriteDelay_us}};
+constexpr ChipCycleTimes kAtmegaCycleTimes = {{kAtmegaFlashPageWrite_us, kAtmegaFlashPageWrite_us},
+                                              {kAtmegaEepromWrite_us, kAtmegaEepromWrite_us},
+                                              {kAtmegaChipErase_us, kAtmegaChipErase_us},
+                                              {kAtmegaFuseLockWrite_us, kAtmegaFuseLockWrite_us}};
+
+// The AT90S chips' byte write and chip erase.
 inline std::uint64_t WriteDelay_ns(double volts) {
     return InterpolateDelay_ns(volts, kWriteDelayAt5V_us, kWriteDelayAt2V7_us);
 }

@@ -1,40 +1,114 @@
-// Serial programming instruction patterns (byte 1 is the most significant byte).
+// Serial programming instruction sets as the datasheets table them (byte 1 first).
+// Address bits beyond a chip's memory are not decoded: the chip ignores them.
 #include "sim/InstructionSet.h"
 
 namespace sim {
 
-const InstructionPattern kInstructionSet[12] = {
-    // 1010 1100 0101 0011 xxxx xxxx xxxx xxxx
-    {Op::ProgrammingEnable, "Programming Enable", 0xFFFF0000u, 0xAC530000u, 0, 0, false},
-    // 1010 1100 100x xxxx xxxx xxxx xxxx xxxx
-    {Op::ChipErase, "Chip Erase", 0xFFE00000u, 0xAC800000u, 0, 0, false},
-    // 0010 H000 xxxx aaaa aaaa aaaa oooo oooo
-    {Op::ReadFlashLow, "Read Program Memory (low)", 0xFF000000u, 0x20000000u, 0x000FFF00u,
-     0x000000FFu, true},
-    {Op::ReadFlashHigh, "Read Program Memory (high)", 0xFF000000u, 0x28000000u, 0x000FFF00u,
-     0x000000FFu, true},
-    // 0100 H000 xxxx aaaa aaaa aaaa iiii iiii
-    {Op::WriteFlashLow, "Write Program Memory (low)", 0xFF000000u, 0x40000000u, 0x000FFF00u,
-     0x000000FFu, false},
-    {Op::WriteFlashHigh, "Write Program Memory (high)", 0xFF000000u, 0x48000000u, 0x000FFF00u,
-     0x000000FFu, false},
-    // 1010 0000 xxxx xxxa aaaa aaaa oooo oooo
-    {Op::ReadEeprom, "Read EEPROM", 0xFF000000u, 0xA0000000u, 0x0001FF00u, 0x000000FFu, true},
-    // 1100 0000 xxxx xxxa aaaa aaaa iiii iiii
-    {Op::WriteEeprom, "Write EEPROM", 0xFF000000u, 0xC0000000u, 0x0001FF00u, 0x000000FFu, false},
-    // 0101 1000 xxxx xxxx xxxx xxxx oooo oooo
-    {Op::ReadLockFuse, "Read Lock and Fuse Bits", 0xFF000000u, 0x58000000u, 0, 0x000000FFu, true},
-    // 1010 1100 1111 1ii1 xxxx xxxx xxxx xxxx (bit 2 = LB2, bit 1 = LB1, 0 programs)
-    {Op::WriteLockBits, "Write Lock Bits", 0xFFF90000u, 0xACF90000u, 0, 0x00060000u, false},
-    // 0011 0000 xxxx xxxx 0000 00bb oooo oooo
-    {Op::ReadSignature, "Read Signature Byte", 0xFF00FC00u, 0x30000000u, 0x00000300u, 0x000000FFu,
-     true},
-    // 1010 1100 1011 111F xxxx xxxx xxxx xxxx
-    {Op::WriteFstrt, "Write FSTRT", 0xFFFE0000u, 0xACBE0000u, 0, 0x00010000u, false},
+namespace {
+
+// AT90S4434/8535 datasheet, "Serial Programming Instruction Set". The AT90S4434 has
+// 2048 words of flash and 256 bytes of EEPROM, so it ignores the top address bit of each.
+constexpr InstructionPattern kAt90s[] = {
+    Instruction(Op::ProgrammingEnable, "Programming Enable",
+                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
+                "0010 0000 xxxx aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
+                "0010 1000 xxxx aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::WriteFlashLow, "Write Program Memory (low)",
+                "0100 0000 xxxx aaaa aaaa aaaa iiii iiii"),
+    Instruction(Op::WriteFlashHigh, "Write Program Memory (high)",
+                "0100 1000 xxxx aaaa aaaa aaaa iiii iiii"),
+    Instruction(Op::ReadEeprom, "Read EEPROM Memory", "1010 0000 xxxx xxxa aaaa aaaa oooo oooo"),
+    Instruction(Op::WriteEeprom, "Write EEPROM Memory", "1100 0000 xxxx xxxa aaaa aaaa iiii iiii"),
+    // Answer 12Sx xxxF: LB1, LB2, SPIEN, FSTRT.
+    Instruction(Op::ReadLockFuse, "Read Lock and Fuse Bits",
+                "0101 1000 xxxx xxxx xxxx xxxx oooo oooo"),
+    // Bit 2 = 0 programs LB2, bit 1 = 0 programs LB1.
+    Instruction(Op::WriteLockBits, "Write Lock Bits", "1010 1100 1111 1ii1 xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadSignature, "Read Signature Bytes",
+                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+    Instruction(Op::WriteFstrt, "Write FSTRT Fuse", "1010 1100 1011 111i xxxx xxxx xxxx xxxx"),
 };
 
-const InstructionPattern* MatchInstruction(std::uint32_t word, std::uint32_t knownBits) {
-    for (const InstructionPattern& p : kInstructionSet) {
+// The ATmega lock instruction as the chip takes it: the datasheet asks for 11 in bits
+// 7-6 of the lock byte, but the chip stores bits 5-0 only (LB1, LB2, BLB01, BLB02,
+// BLB11, BLB12; 0 programs), whatever bits 7-6 hold.
+constexpr const char* kAtmegaWriteLock = "1010 1100 111x xxxx xxxx xxxx xxii iiii";
+constexpr const char* kAtmegaReadLock = "0101 1000 0000 0000 xxxx xxxx xxoo oooo";
+
+// ATmega8535 datasheet, "Serial Programming Instruction Set": 4096 words in pages of 32
+// words, 512 bytes of EEPROM. Fuse and calibration instructions are not modelled.
+constexpr InstructionPattern kAtmega8535[] = {
+    Instruction(Op::ProgrammingEnable, "Programming Enable",
+                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
+                "0010 0000 0000 aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
+                "0010 1000 0000 aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::LoadPageLow, "Load Program Memory Page (low)",
+                "0100 0000 0000 xxxx xxxa aaaa iiii iiii"),
+    Instruction(Op::LoadPageHigh, "Load Program Memory Page (high)",
+                "0100 1000 0000 xxxx xxxa aaaa iiii iiii"),
+    Instruction(Op::WritePage, "Write Program Memory Page",
+                "0100 1100 0000 aaaa aaax xxxx xxxx xxxx"),
+    Instruction(Op::ReadEeprom, "Read EEPROM Memory", "1010 0000 00xx xxxa aaaa aaaa oooo oooo"),
+    Instruction(Op::WriteEeprom, "Write EEPROM Memory", "1100 0000 00xx xxxa aaaa aaaa iiii iiii"),
+    Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
+    Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
+    Instruction(Op::ReadSignature, "Read Signature Byte",
+                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+};
+
+// ATmega16 and ATmega32 datasheets: pages of 64 words; 8192 (ATmega16) or 16384 words
+// (ATmega32) and 512 or 1024 bytes of EEPROM. Fuse and calibration instructions are not
+// modelled.
+constexpr InstructionPattern kAtmega16And32[] = {
+    Instruction(Op::ProgrammingEnable, "Programming Enable",
+                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
+                "0010 0000 00aa aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
+                "0010 1000 00aa aaaa aaaa aaaa oooo oooo"),
+    Instruction(Op::LoadPageLow, "Load Program Memory Page (low)",
+                "0100 0000 00xx xxxx xxaa aaaa iiii iiii"),
+    Instruction(Op::LoadPageHigh, "Load Program Memory Page (high)",
+                "0100 1000 00xx xxxx xxaa aaaa iiii iiii"),
+    Instruction(Op::WritePage, "Write Program Memory Page",
+                "0100 1100 00aa aaaa aaxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadEeprom, "Read EEPROM Memory", "1010 0000 00xx xxaa aaaa aaaa oooo oooo"),
+    Instruction(Op::WriteEeprom, "Write EEPROM Memory", "1100 0000 00xx xxaa aaaa aaaa iiii iiii"),
+    Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
+    Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
+    Instruction(Op::ReadSignature, "Read Signature Byte",
+                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+};
+
+// A chip modelled only as far as telling what it is.
+constexpr InstructionPattern kHandshakeOnly[] = {
+    Instruction(Op::ProgrammingEnable, "Programming Enable",
+                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
+    Instruction(Op::ReadSignature, "Read Signature Byte",
+                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+};
+
+template <std::size_t N> constexpr InstructionSet SetOf(const InstructionPattern (&patterns)[N]) {
+    return {patterns, N};
+}
+
+} // namespace
+
+const InstructionSet kAt90sInstructions = SetOf(kAt90s);
+const InstructionSet kAtmega8535Instructions = SetOf(kAtmega8535);
+const InstructionSet kAtmega16And32Instructions = SetOf(kAtmega16And32);
+const InstructionSet kHandshakeOnlyInstructions = SetOf(kHandshakeOnly);
+
+const InstructionPattern* MatchInstruction(const InstructionSet& set, std::uint32_t word,
+                                           std::uint32_t knownBits) {
+    for (const InstructionPattern& p : set) {
         if (((word ^ p.fixedValue) & p.fixedMask & knownBits) == 0) {
             return &p;
         }

@@ -1,5 +1,5 @@
 // inpout32.dll of the simulated board: the InpOut32 port calls, answered by a
-// simulated printer port, cable and AT90S8535 instead of a kernel driver.
+// simulated printer port, cable and chip instead of a kernel driver.
 #include <windows.h>
 
 #include <string>

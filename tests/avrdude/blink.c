@@ -1,4 +1,4 @@
-/* Small AT90S8535 program used as flash contents by the avrdude tests. */
+/* Small AVR program used as flash contents by the avrdude tests, built for each chip. */
 #include <avr/io.h>
 
 static const unsigned char pattern[] = {0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};

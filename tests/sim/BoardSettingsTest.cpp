@@ -9,8 +9,9 @@
 namespace {
 
 const char* const kVariables[] = {
-    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_BASE",  "TAMBERLO_SIM_VOLTS",
-    "TAMBERLO_SIM_CLOCK_HZ",  "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
+    "TAMBERLO_SIM_CHIP",  "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",
+    "TAMBERLO_SIM_BASE",  "TAMBERLO_SIM_VOLTS",     "TAMBERLO_SIM_CLOCK_HZ",
+    "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK",     "TAMBERLO_SIM_VCD"};
 
 class BoardSettingsTest : public ::testing::Test {
 protected:
@@ -27,6 +28,7 @@ TEST_F(BoardSettingsTest, DefaultsWhenNothingIsSet) {
     sim::BoardSettings s;
     std::string error;
     ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+    EXPECT_EQ(s.chip, sim::ChipType::At90s8535);
     EXPECT_EQ(s.chipFile, "tamberlo-chip.bin");
     EXPECT_EQ(s.lpt, 1);
     EXPECT_EQ(s.cableBase, 0);
@@ -39,17 +41,19 @@ TEST_F(BoardSettingsTest, DefaultsWhenNothingIsSet) {
 }
 
 TEST_F(BoardSettingsTest, EveryVariableIsRead) {
+    setenv("TAMBERLO_SIM_CHIP", "atmega16", 1);
     setenv("TAMBERLO_SIM_CHIP_FILE", "", 1);
     setenv("TAMBERLO_SIM_LPT", "2", 1);
     setenv("TAMBERLO_SIM_BASE", "0xD010", 1);
     setenv("TAMBERLO_SIM_VOLTS", "3.3", 1);
     setenv("TAMBERLO_SIM_CLOCK_HZ", "1000000", 1);
     setenv("TAMBERLO_SIM_FAULT", "stop:12", 1);
-    setenv("TAMBERLO_SIM_STUCK", "0x0010=0x00,17=0xFF", 1);
+    setenv("TAMBERLO_SIM_STUCK", "0x0010=0x00,0x3FFF=0xFF", 1);
     setenv("TAMBERLO_SIM_VCD", "trace.vcd", 1);
     sim::BoardSettings s;
     std::string error;
     ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+    EXPECT_EQ(s.chip, sim::ChipType::Atmega16);
     EXPECT_EQ(s.chipFile, "") << "set but empty: memory only";
     EXPECT_EQ(s.lpt, 2);
     EXPECT_EQ(s.cableBase, 0xD010);
@@ -58,7 +62,8 @@ TEST_F(BoardSettingsTest, EveryVariableIsRead) {
     EXPECT_EQ(s.chipClockHz, 1'000'000u);
     EXPECT_EQ(s.fault, sim::BoardFault::StopAnswering);
     EXPECT_EQ(s.stopAfterInstructions, 12u);
-    EXPECT_EQ(s.stuckFlash, (std::map<std::uint32_t, std::uint8_t>{{0x10, 0x00}, {17, 0xFF}}));
+    EXPECT_EQ(s.stuckFlash, (std::map<std::uint32_t, std::uint8_t>{{0x10, 0x00}, {0x3FFF, 0xFF}}))
+        << "a cell of the ATmega16's 16 KB";
     EXPECT_EQ(s.vcdFile, "trace.vcd");
 }
 
@@ -78,6 +83,27 @@ TEST_F(BoardSettingsTest, FaultNames) {
     }
 }
 
+TEST_F(BoardSettingsTest, ChipNames) {
+    const std::pair<const char*, sim::ChipType> cases[] = {
+        {"at90s8535", sim::ChipType::At90s8535}, {"atmega8535", sim::ChipType::Atmega8535},
+        {"atmega16", sim::ChipType::Atmega16},   {"atmega32", sim::ChipType::Atmega32},
+        {"at90s4434", sim::ChipType::At90s4434}, {"atmega644", sim::ChipType::Atmega644},
+    };
+    for (const auto& c : cases) {
+        setenv("TAMBERLO_SIM_CHIP", c.first, 1);
+        sim::BoardSettings s;
+        std::string error;
+        ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
+        EXPECT_EQ(s.chip, c.second) << c.first;
+    }
+    setenv("TAMBERLO_SIM_CHIP", "m16", 1);
+    sim::BoardSettings s;
+    std::string error;
+    EXPECT_FALSE(sim::SettingsFromEnvironment(&s, &error));
+    EXPECT_EQ(error, "TAMBERLO_SIM_CHIP: chip \"m16\" is not at90s8535, atmega8535, atmega16, "
+                     "atmega32, at90s4434 or atmega644");
+}
+
 TEST_F(BoardSettingsTest, PortBaseIsHexWith0xOrDecimal) {
     const std::pair<const char*, std::uint16_t> cases[] = {
         {"0x378", 0x378}, {"0XE010", 0xE010}, {"0xfffd", 0xFFFD},
@@ -90,6 +116,17 @@ TEST_F(BoardSettingsTest, PortBaseIsHexWith0xOrDecimal) {
         ASSERT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << c.first << ": " << error;
         EXPECT_EQ(s.cableBase, c.second) << c.first;
     }
+}
+
+TEST_F(BoardSettingsTest, StuckCellsMustLieInTheChosenChipsFlash) {
+    setenv("TAMBERLO_SIM_CHIP", "at90s4434", 1);
+    setenv("TAMBERLO_SIM_STUCK", "0x1000=0", 1);
+    sim::BoardSettings s;
+    std::string error;
+    EXPECT_FALSE(sim::SettingsFromEnvironment(&s, &error));
+    EXPECT_NE(error.find("BYTE below 4096"), std::string::npos) << error;
+    setenv("TAMBERLO_SIM_STUCK", "0x0FFF=0", 1);
+    EXPECT_TRUE(sim::SettingsFromEnvironment(&s, &error)) << error;
 }
 
 TEST_F(BoardSettingsTest, BadValuesAreRefusedNamingTheVariable) {
@@ -108,6 +145,7 @@ TEST_F(BoardSettingsTest, BadValuesAreRefusedNamingTheVariable) {
         {"TAMBERLO_SIM_FAULT", "stop:0"},  {"TAMBERLO_SIM_FAULT", "stop:x"},
         {"TAMBERLO_SIM_STUCK", "0x10"},    {"TAMBERLO_SIM_STUCK", "0x2000=0"},
         {"TAMBERLO_SIM_STUCK", "1=0x100"}, {"TAMBERLO_SIM_STUCK", "1=2,"},
+        {"TAMBERLO_SIM_CHIP", "ATmega16"}, {"TAMBERLO_SIM_CHIP", ""},
     };
     for (const auto& c : cases) {
         ClearAll();

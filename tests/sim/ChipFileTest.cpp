@@ -75,7 +75,7 @@ TEST_F(ChipFileTest, ProgrammingSessionIsSavedWhenResetGoesHighInTheDocumentedLa
         EXPECT_FALSE(board.chip().dirty());
     }
     const auto bytes = ReadAll(settings.chipFile);
-    ASSERT_EQ(bytes.size(), sim::kChipFileBytes);
+    ASSERT_EQ(bytes.size(), 8705u);
     EXPECT_EQ(bytes[10], 0x12);
     EXPECT_EQ(bytes[11], 0x34);
     EXPECT_EQ(bytes[8192 + 0x1FF], 0x77);
@@ -110,6 +110,51 @@ TEST_F(ChipFileTest, WrongSizeIsRefusedWithAMessageAndLeftUntouched) {
         EXPECT_NE(error.find("8705"), std::string::npos) << error;
         EXPECT_EQ(ReadAll(settings.chipFile), original) << size;
     }
+}
+
+TEST_F(ChipFileTest, EachChipKeepsTheLayoutWithItsOwnMemorySizes) {
+    struct Case {
+        sim::ChipType chip;
+        std::size_t flashBytes;
+        std::size_t eepromBytes;
+        std::uint8_t shippedLockByte;
+    };
+    const Case cases[] = {
+        {sim::ChipType::At90s8535, 8192, 512, 0xDF}, {sim::ChipType::Atmega8535, 8192, 512, 0xFF},
+        {sim::ChipType::Atmega16, 16384, 512, 0xFF}, {sim::ChipType::Atmega32, 32768, 1024, 0xFF},
+        {sim::ChipType::At90s4434, 4096, 256, 0xDF}, {sim::ChipType::Atmega644, 65536, 2048, 0xFF},
+    };
+    for (const Case& c : cases) {
+        const char* name = sim::ModelOf(c.chip).name;
+        fs::remove(settings.chipFile);
+        settings.chip = c.chip;
+        {
+            sim::Board board(settings, clock);
+            board.chip().flash()[c.flashBytes - 1] = 0x12;
+            board.chip().eeprom()[c.eepromBytes - 1] = 0x34;
+            std::string error;
+            ASSERT_TRUE(board.Save(&error)) << error;
+        }
+        const auto bytes = ReadAll(settings.chipFile);
+        ASSERT_EQ(bytes.size(), c.flashBytes + c.eepromBytes + 1) << name;
+        EXPECT_EQ(bytes[c.flashBytes - 1], 0x12) << name;
+        EXPECT_EQ(bytes[c.flashBytes + c.eepromBytes - 1], 0x34) << name;
+        EXPECT_EQ(bytes.back(), c.shippedLockByte) << name;
+        sim::Board again(settings, clock);
+        EXPECT_EQ(again.chip().flash()[c.flashBytes - 1], 0x12) << name;
+        EXPECT_EQ(again.chip().eeprom()[c.eepromBytes - 1], 0x34) << name;
+    }
+}
+
+TEST_F(ChipFileTest, AFileOfAnotherSizeIsRefusedNamingTheChip) {
+    const std::vector<std::uint8_t> at90s8535File(8705, 0x42);
+    WriteAll(settings.chipFile, at90s8535File);
+    settings.chip = sim::ChipType::Atmega32;
+    std::string error;
+    EXPECT_EQ(sim::Board::Create(settings, clock, &error), nullptr);
+    EXPECT_NE(error.find("8705 bytes, expected 33793 for the ATmega32"), std::string::npos)
+        << error;
+    EXPECT_EQ(ReadAll(settings.chipFile), at90s8535File);
 }
 
 TEST_F(ChipFileTest, EditsOnDiskAreSeenWhenEnteringProgrammingMode) {
@@ -147,7 +192,9 @@ TEST_F(ChipFileTest, SaveReplacesAnExistingFile) {
     memory.flash[0] = 0x02;
     ASSERT_TRUE(sim::SaveChipFile(settings.chipFile, memory, &error)) << error;
     sim::ChipMemory loaded;
-    ASSERT_TRUE(sim::LoadChipFile(settings.chipFile, &loaded, &error)) << error;
+    ASSERT_TRUE(sim::LoadChipFile(settings.chipFile, sim::ModelOf(sim::ChipType::At90s8535),
+                                  &loaded, &error))
+        << error;
     EXPECT_EQ(loaded.flash[0], 0x02);
 }
 

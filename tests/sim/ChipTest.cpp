@@ -2,31 +2,14 @@
 // registers: entering programming mode, framing, instructions, timing, locks.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "SerialProgrammer.h"
-#include "sim/Board.h"
+#include "BoardFixture.h"
 #include "sim/ChipTiming.h"
 
 namespace {
 
-class ChipTest : public ::testing::Test {
-protected:
-    void Build(sim::BoardSettings settings = {}, std::uint64_t accessCostNs = 1000) {
-        programmer.reset();
-        board.reset();
-        clock = std::make_unique<sim::VirtualClock>(accessCostNs);
-        board = std::make_unique<sim::Board>(settings, *clock);
-        programmer = std::make_unique<simtest::SerialProgrammer>(*board, *clock);
-    }
-    void SetUp() override { Build(); }
-    sim::Chip& chip() { return board->chip(); }
-
-    std::unique_ptr<sim::VirtualClock> clock;
-    std::unique_ptr<sim::Board> board;
-    std::unique_ptr<simtest::SerialProgrammer> programmer;
-};
+using ChipTest = simtest::BoardTest;
 
 TEST_F(ChipTest, ProgrammingEnableEchoesAndSignatureReads) {
     programmer->ResetPulse();

@@ -106,7 +106,18 @@ public:
     std::uint8_t ReadLockFuse() { return Transfer(0x58, 0, 0, 0)[3]; }
     std::uint8_t ReadSignature(std::uint8_t index) { return Transfer(0x30, 0, index, 0)[3]; }
     void ChipErase() { Transfer(0xAC, 0x80, 0, 0); }
+    // AT90S form: the lock bits in byte 2.
     void WriteLockBits(std::uint8_t secondByte) { Transfer(0xAC, secondByte, 0, 0); }
+    // ATmega form: the lock byte in byte 4.
+    void WriteLockByte(std::uint8_t lockByte) { Transfer(0xAC, 0xE0, 0x00, lockByte); }
+    // ATmega page buffer: the byte of flash byte address `byteAddress`, at its word's
+    // place in a page of `pageWords` words.
+    void LoadPage(std::uint32_t byteAddress, unsigned pageWords, std::uint8_t value) {
+        const std::uint32_t place = byteAddress / 2 % pageWords;
+        Transfer((byteAddress & 1) ? 0x48 : 0x40, 0x00, place, value);
+    }
+    // Programs the page that holds word `word` (the word address of its first word).
+    void WritePage(std::uint32_t word) { Transfer(0x4C, word >> 8, word & 0xFF, 0x00); }
 
 private:
     void SetDataBit(std::uint8_t mask, bool high) {
