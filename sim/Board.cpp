@@ -17,12 +17,12 @@ ChipConfig ChipConfigFrom(const BoardSettings& s) {
     return c;
 }
 
-std::optional<ParallelPort> CablePortOf(const BoardSettings& s) {
+std::optional<PrinterPort> CablePortOf(const BoardSettings& s) {
     const std::uint16_t base = CablePortBase(s);
-    return base != 0 ? std::optional<ParallelPort>(ParallelPort(base)) : std::nullopt;
+    return base != 0 ? std::optional<PrinterPort>(PrinterPort(base)) : std::nullopt;
 }
 
-CableLines LinesOf(const std::optional<ParallelPort>& port) {
+CableLines LinesOf(const std::optional<PrinterPort>& port) {
     return port ? LinesFromPort(*port) : CableLines{false, false, false};
 }
 

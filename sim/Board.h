@@ -13,7 +13,7 @@
 #include "sim/Chip.h"
 #include "sim/ChipFile.h"
 #include "sim/Clock.h"
-#include "sim/ParallelPort.h"
+#include "sim/PrinterPort.h"
 #include "sim/VcdWriter.h"
 
 namespace sim {
@@ -57,7 +57,7 @@ private:
 
     BoardSettings settings_;
     Clock& clock_;
-    std::optional<ParallelPort> cablePort_; // empty: no cable on any port
+    std::optional<PrinterPort> cablePort_; // empty: no cable on any port
     CableLines lines_;
     Chip chip_;
     bool persist_ = false;

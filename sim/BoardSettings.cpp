@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "sim/ParallelPort.h"
+#include "lpt/LptAddress.h"
 
 namespace sim {
 
@@ -34,26 +34,15 @@ std::uint16_t CablePortBase(const BoardSettings& settings) {
     if (settings.cableBase != 0) {
         return settings.cableBase;
     }
-    return settings.lpt >= 1 && settings.lpt <= 3 ? kLptBases[settings.lpt - 1] : 0;
+    return lpt::StandardBase(settings.lpt);
 }
 
 bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const std::string digits = hex ? text.substr(2) : text;
-    const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    unsigned long long value = 0;
-    bool ok = !digits.empty() && digits.find_first_not_of(allowed) == std::string::npos;
-    if (ok) {
-        errno = 0;
-        value = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
-        ok = errno == 0 && value >= kMinPortBase && value <= kMaxPortBase;
-    }
-    if (!ok) {
+    if (!lpt::ParsePortAddress(text.c_str(), base)) {
         *error = "port base " + Quoted(text) +
                  " is not an I/O address from 0x1 to 0xFFFD (hex with 0x, or decimal)";
         return false;
     }
-    *base = static_cast<std::uint16_t>(value);
     return true;
 }
 

@@ -36,18 +36,13 @@ struct BoardSettings {
     std::string vcdFile;                              // empty = no trace
 };
 
-// Bases TAMBERLO_SIM_BASE accepts: the port's three registers must lie inside
-// the 16-bit I/O space; 0 stands for "the base of the LPT number".
-constexpr std::uint16_t kMinPortBase = 0x0001;
-constexpr std::uint16_t kMaxPortBase = 0xFFFD;
-
 // Base address of the port that carries the cable; 0 when there is no cable.
 std::uint16_t CablePortBase(const BoardSettings& settings);
 
 // Parsers for the individual values; each returns false with a message.
 bool ParseChip(const std::string& text, ChipType* chip, std::string* error);
 bool ParseLpt(const std::string& text, int* lpt, std::string* error);
-// Hex with 0x, or decimal, from kMinPortBase to kMaxPortBase.
+// The printer-port address rule of lpt/LptAddress.h: hex with 0x, or decimal, 1 to 0xFFFD.
 bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error);
 bool ParseVolts(const std::string& text, double* volts, std::string* error);
 bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error);

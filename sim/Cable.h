@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/ParallelPort.h"
+#include "sim/PrinterPort.h"
 
 namespace sim {
 
@@ -24,12 +24,12 @@ struct CableLines {
 };
 
 // Levels the port drives onto the chip's RESET, SCK and MOSI.
-inline CableLines LinesFromPort(const ParallelPort& port) {
+inline CableLines LinesFromPort(const PrinterPort& port) {
     return {port.PinLevel(kResetPin), port.PinLevel(kSckPin), port.PinLevel(kMosiPin)};
 }
 
 // Presents the chip's MISO level on the port's input pin.
-inline void PresentMiso(ParallelPort& port, bool miso) {
+inline void PresentMiso(PrinterPort& port, bool miso) {
     port.ApplyInput(kMisoPin, miso);
 }
 

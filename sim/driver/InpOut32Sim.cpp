@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sim/driver/PortDriver.h"
+#include "sim/driver/SimulatedDriver.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void ShowSetupError(const std::string& reason) {
 
 // The DLL's one driver. Built when the DLL loads, which costs nothing: the
 // board itself is set up at the first port call, never inside DllMain.
-sim::PortDriver g_driver(ShowSetupError);
+sim::SimulatedDriver g_driver(ShowSetupError);
 
 } // namespace
 

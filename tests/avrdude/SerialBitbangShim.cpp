@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "lpt/LptAddress.h"
 #include "sim/Board.h"
 
 namespace {
@@ -65,7 +66,7 @@ int OpenBoard(int realFd) {
         return -1;
     }
     const std::uint16_t cable = sim::CablePortBase(settings);
-    s.base = cable != 0 ? cable : sim::kLptBases[0]; // no cable: a port with nothing on it
+    s.base = cable != 0 ? cable : lpt::StandardBase(1); // no cable: a port with nothing on it
     s.board->Out(s.base, s.data);
     s.board->Out(s.base + 2, s.control);
     s.fd = realFd;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 
 namespace {
 
@@ -21,6 +22,11 @@ struct AddressCase {
     bool accepted;
     std::uint16_t base;
 };
+
+// Failure messages and test names show the text, not the case's bytes.
+void PrintTo(const AddressCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class ParseTest : public testing::TestWithParam<AddressCase> {};
 

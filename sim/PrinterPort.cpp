@@ -1,6 +1,6 @@
 // Printer-port registers: every register/pin inversion goes through the one
 // connector table below.
-#include "sim/ParallelPort.h"
+#include "sim/PrinterPort.h"
 
 namespace sim {
 
@@ -40,7 +40,7 @@ constexpr std::uint8_t kControlDataInput = 0x20;
 constexpr bool kFloatingLevel = true;
 } // namespace
 
-std::uint8_t ParallelPort::Read(PortRegister reg) const {
+std::uint8_t PrinterPort::Read(PortRegister reg) const {
     switch (reg) {
     case PortRegister::Data:
         return data_;
@@ -58,7 +58,7 @@ std::uint8_t ParallelPort::Read(PortRegister reg) const {
     return status;
 }
 
-void ParallelPort::Write(PortRegister reg, std::uint8_t value) {
+void PrinterPort::Write(PortRegister reg, std::uint8_t value) {
     if (reg == PortRegister::Data) {
         data_ = value;
     } else if (reg == PortRegister::Control) {
@@ -66,7 +66,7 @@ void ParallelPort::Write(PortRegister reg, std::uint8_t value) {
     }
 }
 
-bool ParallelPort::PinLevel(std::uint8_t pin) const {
+bool PrinterPort::PinLevel(std::uint8_t pin) const {
     const ConnectorPin* p = FindConnectorPin(pin);
     if (p == nullptr) {
         return false;
@@ -85,7 +85,7 @@ bool ParallelPort::PinLevel(std::uint8_t pin) const {
     return (inputLevels_ >> pin) & 1u;
 }
 
-void ParallelPort::ApplyInput(std::uint8_t pin, bool level) {
+void PrinterPort::ApplyInput(std::uint8_t pin, bool level) {
     const std::uint32_t mask = 1u << pin;
     inputLevels_ = level ? (inputLevels_ | mask) : (inputLevels_ & ~mask);
 }

@@ -20,14 +20,14 @@ namespace sim {
 // sees the same line timing as on a real port.
 constexpr std::uint64_t kPortBusCycle_ns = 1000;
 
-class PortDriver {
+class SimulatedDriver {
 public:
     // `reportSetupError` receives the reason, once, when the settings or the
     // chip file cannot be used; it is called without any lock held.
-    explicit PortDriver(std::function<void(const std::string&)> reportSetupError);
-    ~PortDriver();
-    PortDriver(const PortDriver&) = delete;
-    PortDriver& operator=(const PortDriver&) = delete;
+    explicit SimulatedDriver(std::function<void(const std::string&)> reportSetupError);
+    ~SimulatedDriver();
+    SimulatedDriver(const SimulatedDriver&) = delete;
+    SimulatedDriver& operator=(const SimulatedDriver&) = delete;
 
     // False when the settings say the driver is not installed (fault nodriver).
     bool DriverOpen();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/Board.h"
-#include "sim/ParallelPort.h"
+#include "sim/PrinterPort.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ struct OutputPinCase {
     bool level;
 };
 
-TEST(ParallelPortTest, OutputPinsFollowTheLatchesWithTheHardwareInversions) {
+TEST(PrinterPortTest, OutputPinsFollowTheLatchesWithTheHardwareInversions) {
     const OutputPinCase cases[] = {
         {PortRegister::Data, 0x01, 2, true},      {PortRegister::Data, 0xFE, 2, false},
         {PortRegister::Data, 0x02, 3, true},      {PortRegister::Data, 0x80, 9, true},
@@ -27,7 +27,7 @@ TEST(ParallelPortTest, OutputPinsFollowTheLatchesWithTheHardwareInversions) {
         {PortRegister::Control, 0x08, 17, false}, {PortRegister::Control, 0xF0, 1, true},
     };
     for (const auto& c : cases) {
-        sim::ParallelPort port(0x378);
+        sim::PrinterPort port(0x378);
         port.Write(c.reg, c.value);
         EXPECT_EQ(port.PinLevel(c.pin), c.level)
             << "register " << int(c.reg) << " = 0x" << std::hex << int(c.value) << ", pin "
@@ -41,7 +41,7 @@ struct StatusCase {
     std::uint8_t status;
 };
 
-TEST(ParallelPortTest, StatusBitsComeFromInputPinsWithBusyInverted) {
+TEST(PrinterPortTest, StatusBitsComeFromInputPinsWithBusyInverted) {
     const StatusCase cases[] = {
         {0, 0x7F},  // all high: Busy (pin 11) inverted reads 0, bits 0..2 read 1
         {15, 0x77}, // nError -> bit 3
@@ -51,7 +51,7 @@ TEST(ParallelPortTest, StatusBitsComeFromInputPinsWithBusyInverted) {
         {11, 0xFF}, // Busy low -> bit 7 set
     };
     for (const auto& c : cases) {
-        sim::ParallelPort port(0x378);
+        sim::PrinterPort port(0x378);
         if (c.lowPin != 0) {
             port.ApplyInput(c.lowPin, false);
         }
@@ -59,8 +59,8 @@ TEST(ParallelPortTest, StatusBitsComeFromInputPinsWithBusyInverted) {
     }
 }
 
-TEST(ParallelPortTest, StatusRegisterIgnoresWrites) {
-    sim::ParallelPort port(0x378);
+TEST(PrinterPortTest, StatusRegisterIgnoresWrites) {
+    sim::PrinterPort port(0x378);
     port.Write(PortRegister::Status, 0x00);
     EXPECT_EQ(port.Read(PortRegister::Status), 0x7F);
 }

@@ -30,11 +30,9 @@ inline bool BitFromPinLevel(const ConnectorPin& p, bool pinLevel) {
     return pinLevel != p.inverted;
 }
 
-constexpr std::uint16_t kLptBases[3] = {0x378, 0x278, 0x3BC};
-
-class ParallelPort {
+class PrinterPort {
 public:
-    explicit ParallelPort(std::uint16_t base) : base_(base) {}
+    explicit PrinterPort(std::uint16_t base) : base_(base) {}
 
     std::uint16_t base() const { return base_; }
     bool Decodes(std::uint16_t address) const { return address >= base_ && address < base_ + 3; }

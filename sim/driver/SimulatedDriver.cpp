@@ -1,6 +1,6 @@
 // Simulated port driver: lazy set-up of the board, and every access serialised,
 // since a driver may be called from any thread and the board is not shared-safe.
-#include "sim/driver/PortDriver.h"
+#include "sim/driver/SimulatedDriver.h"
 
 #include "sim/BoardSettings.h"
 
@@ -11,14 +11,14 @@ namespace {
 constexpr std::uint8_t kNothingAnswers = 0xFF;
 } // namespace
 
-PortDriver::PortDriver(std::function<void(const std::string&)> reportSetupError)
+SimulatedDriver::SimulatedDriver(std::function<void(const std::string&)> reportSetupError)
     : reportSetupError_(std::move(reportSetupError)) {}
 
-PortDriver::~PortDriver() {
+SimulatedDriver::~SimulatedDriver() {
     Close();
 }
 
-PortDriver::State PortDriver::SetUp(std::string* error) {
+SimulatedDriver::State SimulatedDriver::SetUp(std::string* error) {
     BoardSettings settings;
     if (!SettingsFromEnvironment(&settings, error)) {
         return State::Absent;
@@ -30,7 +30,7 @@ PortDriver::State PortDriver::SetUp(std::string* error) {
     return board_ ? State::Open : State::Absent;
 }
 
-void PortDriver::SetUpOnce() {
+void SimulatedDriver::SetUpOnce() {
     if (setUpDone_.load(std::memory_order_acquire)) {
         return;
     }
@@ -52,19 +52,19 @@ void PortDriver::SetUpOnce() {
     }
 }
 
-bool PortDriver::DriverOpen() {
+bool SimulatedDriver::DriverOpen() {
     SetUpOnce();
     std::lock_guard<std::mutex> lock(mutex_);
     return state_ != State::NoDriver;
 }
 
-std::uint8_t PortDriver::In(std::uint16_t address) {
+std::uint8_t SimulatedDriver::In(std::uint16_t address) {
     SetUpOnce();
     std::lock_guard<std::mutex> lock(mutex_);
     return board_ ? board_->In(address) : kNothingAnswers;
 }
 
-void PortDriver::Out(std::uint16_t address, std::uint8_t value) {
+void SimulatedDriver::Out(std::uint16_t address, std::uint8_t value) {
     SetUpOnce();
     std::lock_guard<std::mutex> lock(mutex_);
     if (board_) {
@@ -72,7 +72,7 @@ void PortDriver::Out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
-void PortDriver::Close() {
+void SimulatedDriver::Close() {
     std::lock_guard<std::mutex> lock(mutex_);
     board_.reset();
 }
