@@ -1,12 +1,41 @@
 // COffscreenDC: draws into a memory bitmap the size of the target's clip box and copies
 // it to the target in one BitBlt when destroyed, so a repaint never flickers. On a
 // printer DC there is nothing to flicker: it then draws on the target's DC directly.
+// COffscreenBuffer keeps a memory DC and its bitmap from one paint to the next, for a
+// window that repaints often: under Wine, making a memory DC and a bitmap for the screen
+// costs several times what the drawing itself does (each asks the display for its format).
 #pragma once
 #include "framework/Gdi.h"
 
+class COffscreenBuffer {
+public:
+    COffscreenBuffer() = default;
+    COffscreenBuffer(const COffscreenBuffer&) = delete;
+    COffscreenBuffer& operator=(const COffscreenBuffer&) = delete;
+    ~COffscreenBuffer();
+
+    // The kept memory DC, holding a bitmap compatible with `target` of at least
+    // width x height pixels; made when there is none yet, made larger when it is too small.
+    // Should the display change its colour depth later, the copy to the screen converts.
+    CDC* Prepare(CDC* target, int width, int height);
+
+private:
+    // Deletes the bitmap and the memory DC.
+    void Release();
+
+    CDC m_dc;
+    CBitmap m_bitmap;
+    HBITMAP m_hInitialBitmap = nullptr; // the new DC's own bitmap, selected back to swap ours
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+};
+
 class COffscreenDC : public CDC {
 public:
-    explicit COffscreenDC(CDC* target);
+    // Without a buffer, makes a memory DC and a bitmap for this one paint. With one, draws
+    // into the buffer's kept DC and bitmap; that DC's state is saved here and restored when
+    // this object goes, so each paint starts from the state of a fresh memory DC.
+    explicit COffscreenDC(CDC* target, COffscreenBuffer* buffer = nullptr);
     ~COffscreenDC() override;
 
 private:
@@ -15,4 +44,6 @@ private:
     CDC* m_pTargetDC;
     RECT m_rcClip;
     BOOL m_bOffscreen;
+    COffscreenBuffer* m_pBuffer; // the kept buffer whose DC this object borrows, or null
+    int m_nSavedState;           // what SaveDC returned on the borrowed DC
 };
