@@ -64,7 +64,7 @@ public:
     BOOL DeleteDC();
 
     // Saves the DC's whole state (objects, colours, modes, clip region, origin) on its own
-    // stack; RestoreDC(-1) brings back the state saved last and drops it from the stack.
+    // stack; RestoreDC with what SaveDC returned brings that state back.
     int SaveDC();
     BOOL RestoreDC(int saved);
 

@@ -1,5 +1,5 @@
-// COffscreenDC: draws into a memory bitmap the size of the target's clip box and copies
-// it to the target in one BitBlt when destroyed, so a repaint never flickers. On a
+// COffscreenDC: draws into a memory bitmap that covers the target's clip box and copies
+// that box to the target in one BitBlt when destroyed, so a repaint never flickers. On a
 // printer DC there is nothing to flicker: it then draws on the target's DC directly.
 // COffscreenBuffer keeps a memory DC and its bitmap from one paint to the next, for a
 // window that repaints often: under Wine, making a memory DC and a bitmap for the screen
