@@ -45,6 +45,7 @@ COffscreenDC::COffscreenDC(CDC* target, COffscreenBuffer* buffer)
         m_hDC = m_pTargetDC->m_hDC;
         m_hAttribDC = m_pTargetDC->m_hAttribDC;
         m_bPrinting = m_pTargetDC->m_bPrinting;
+        m_nSavedState = SaveDC();
         return;
     }
     m_pTargetDC->GetClipBox(&m_rcClip);
@@ -73,7 +74,7 @@ COffscreenDC::~COffscreenDC() {
         if (m_pPrevBitmap != nullptr)
             SelectObject(m_pPrevBitmap);
     }
-    if (m_pBuffer != nullptr && m_nSavedState != 0)
+    if (m_nSavedState != 0)
         RestoreDC(m_nSavedState);
     if (!m_bOffscreen || m_pBuffer != nullptr) {
         // The handles belong to the target or to the buffer; the base class must not

@@ -33,8 +33,10 @@ private:
 class COffscreenDC : public CDC {
 public:
     // Without a buffer, makes a memory DC and a bitmap for this one paint. With one, draws
-    // into the buffer's kept DC and bitmap; that DC's state is saved here and restored when
-    // this object goes, so each paint starts from the state of a fresh memory DC.
+    // into the buffer's kept DC and bitmap. A DC only borrowed (the buffer's, or a printer
+    // DC drawn on directly) has its state saved here and restored when this object goes:
+    // whatever the drawing selects or sets stays behind in neither, and each paint into a
+    // kept buffer starts from the state of a fresh memory DC.
     explicit COffscreenDC(CDC* target, COffscreenBuffer* buffer = nullptr);
     ~COffscreenDC() override;
 
@@ -45,5 +47,5 @@ private:
     RECT m_rcClip;
     BOOL m_bOffscreen;
     COffscreenBuffer* m_pBuffer; // the kept buffer whose DC this object borrows, or null
-    int m_nSavedState;           // what SaveDC returned on the borrowed DC
+    int m_nSavedState;           // what SaveDC returned on a borrowed DC; 0 for one of our own
 };

@@ -102,11 +102,13 @@ void CTextProgressCtrl::OnPaint() {
     GetClientRect(&client);
     const double fraction = Fraction(m_nPosition, m_nLower, m_nUpper);
 
+    // The DC hands back what is selected into it here when the paint ends.
     COffscreenDC dc(&paintDC, &m_bufOffscreen);
     // The text is set in the dialog's font; a progress bar has no font of its own.
     const HFONT font =
         reinterpret_cast<HFONT>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
-    const HFONT previousFont = font != nullptr ? dc.SelectObject(font) : nullptr;
+    if (font != nullptr)
+        dc.SelectObject(font);
 
     RECT bar = client;
     RECT background = client;
@@ -136,10 +138,7 @@ void CTextProgressCtrl::OnPaint() {
                         m_crText == CLR_DEFAULT ? bkColor : m_crText);
         DrawClippedText(dc, background, client, text, length,
                         m_crText == CLR_DEFAULT ? barColor : m_crText);
-        dc.SelectClipRgn(nullptr);
     }
-    if (previousFont != nullptr)
-        dc.SelectObject(previousFont);
 }
 
 void CTextProgressCtrl::OnSize(UINT, int, int) {

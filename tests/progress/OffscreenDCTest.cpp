@@ -1,6 +1,6 @@
 // The off-screen DC: drawing lands on the target only when it is destroyed, only in
 // the target's clip box and at the same logical place; on a printer DC it draws
-// straight through and leaves the target's DC alive. A kept buffer lends the same DC
+// straight through and leaves the target's DC alive and as it was. A kept buffer lends the same DC
 // to every paint, grows with the clip box, and each paint finds it as a new DC.
 #include "progress/OffscreenDC.h"
 
@@ -80,9 +80,11 @@ TEST(OffscreenDC, OnAPrinterDrawsThroughAndLeavesTheTargetAlive) {
             const RECT square{40, 40, 50, 50};
             offscreen.FillSolidRect(&square, kRed);
             EXPECT_EQ(target.At(45, 45), kRed) << "drawn straight onto the target";
+            offscreen.SetTextColor(kRed);
         }
         EXPECT_EQ(::GetObjectType(target.dc.m_hDC), static_cast<DWORD>(OBJ_MEMDC));
         EXPECT_EQ(target.At(45, 45), kRed);
+        EXPECT_EQ(::GetTextColor(target.dc), RGB(0, 0, 0)) << "the target's state is back";
     }
 }
 
