@@ -57,6 +57,8 @@ struct RunTimes {
     unsigned progressMessages = 0;
     unsigned progressPaints = 0;
     std::uint64_t paintTicks = 0;
+    std::uint64_t quietTicks = 0; // outermost messages during which the bar did not paint
+    unsigned quietMessages = 0;
 };
 
 RunTimes g_run;
@@ -122,6 +124,7 @@ int g_progressDepth = 0;
 
 LRESULT CALLBACK TimedProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const std::uint64_t start = Stamp();
+    const unsigned paintsBefore = g_run.progressPaints;
     if (g_progressDepth++ == 0)
         ++g_run.progressMessages;
     const LRESULT result = ::CallWindowProcA(g_progressProc, hWnd, message, wParam, lParam);
@@ -133,6 +136,10 @@ LRESULT CALLBACK TimedProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARA
     if (--g_progressDepth == 0) {
         g_run.progressTicks += ticks;
         g_run.asideSinceLastAccess += ticks;
+        if (g_run.progressPaints == paintsBefore) {
+            g_run.quietTicks += ticks;
+            ++g_run.quietMessages;
+        }
     }
     return result;
 }
@@ -239,6 +246,8 @@ TEST(AutoBenchmark, FullImageThroughTheSimulatedDriver) {
     const double slept = seconds(static_cast<double>(g_run.sleepTicks));
     const double progressBar = seconds(static_cast<double>(g_run.progressTicks));
     const double painting = seconds(static_cast<double>(g_run.paintTicks));
+    const double quiet = seconds(static_cast<double>(g_run.quietTicks));
+    const unsigned quietMessages = g_run.quietMessages > 0 ? g_run.quietMessages : 1;
     const unsigned paints = g_run.progressPaints > 0 ? g_run.progressPaints : 1;
     const double own = wallSeconds - slept - busy - port - timing;
     const double passes = static_cast<double>(decrements) / kBitDelayCountdown;
@@ -261,9 +270,12 @@ TEST(AutoBenchmark, FullImageThroughTheSimulatedDriver) {
     std::printf("      of it painting         %8.2f s   %.1f us per paint (WM_PAINT) of the "
                 "%ld x %ld px bar\n",
                 painting, painting / paints * 1e6, barClient.right, barClient.bottom);
-    std::printf("      the rest               %8.2f s   the messages themselves, and the "
-                "repaints they ask for around each paint (RedrawWindow)\n",
-                progressBar - painting);
+    std::printf("      asking for the paints  %8.2f s   %.1f us per paint: the rest of the "
+                "steps that repainted (RedrawWindow)\n",
+                progressBar - painting - quiet, (progressBar - painting - quiet) / paints * 1e6);
+    std::printf("      other messages         %8.2f s   %u messages that painted nothing, %.2f us "
+                "each\n",
+                quiet, g_run.quietMessages, quiet / quietMessages * 1e6);
     std::printf("  Sleep's own overshoot      %8.2f s   (the waits lasted %.1f %% longer than "
                 "asked)\n",
                 slept - static_cast<double>(g_run.sleepAskedMs) / 1000.0,
