@@ -120,6 +120,18 @@ BOOL CDC::DeleteDC() {
     return ::DeleteDC(Detach());
 }
 
+int CDC::SaveDC() {
+    if (m_hAttribDC != m_hDC && m_hAttribDC != nullptr)
+        ::SaveDC(m_hAttribDC);
+    return ::SaveDC(m_hDC);
+}
+
+BOOL CDC::RestoreDC(int saved) {
+    if (m_hAttribDC != m_hDC && m_hAttribDC != nullptr)
+        ::RestoreDC(m_hAttribDC, saved);
+    return ::RestoreDC(m_hDC, saved);
+}
+
 CBitmap* CDC::SelectObject(CBitmap* bitmap) {
     HGDIOBJ previous = ::SelectObject(m_hDC, bitmap ? bitmap->m_hObject : nullptr);
     return CBitmap::FromHandle(static_cast<HBITMAP>(previous));
@@ -133,6 +145,10 @@ int CDC::SelectClipRgn(CRgn* region) {
     return ::SelectClipRgn(m_hDC, region ? static_cast<HRGN>(*region) : nullptr);
 }
 
+int CDC::IntersectClipRect(LPCRECT rect) {
+    return ::IntersectClipRect(m_hDC, rect->left, rect->top, rect->right, rect->bottom);
+}
+
 int CDC::GetClipBox(LPRECT rect) const {
     return ::GetClipBox(m_hDC, rect);
 }
@@ -141,10 +157,6 @@ POINT CDC::SetWindowOrg(int x, int y) {
     POINT previous{0, 0};
     ::SetWindowOrgEx(m_hDC, x, y, &previous);
     return previous;
-}
-
-void CDC::LPtoDP(LPRECT rect) const {
-    ::LPtoDP(m_hAttribDC, reinterpret_cast<LPPOINT>(rect), 2);
 }
 
 void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {

@@ -63,13 +63,19 @@ public:
     BOOL CreateCompatibleDC(CDC* dc);
     BOOL DeleteDC();
 
+    // Saves the DC's whole state (objects, colours, modes, clip region, origin) on its own
+    // stack; RestoreDC with what SaveDC returned brings that state back.
+    int SaveDC();
+    BOOL RestoreDC(int saved);
+
     // Selects `bitmap`; returns the bitmap selected before (see CBitmap::FromHandle).
     CBitmap* SelectObject(CBitmap* bitmap);
     HFONT SelectObject(HFONT font);
     int SelectClipRgn(CRgn* region);
+    // Narrows the clip region to `rect`, in logical coordinates.
+    int IntersectClipRect(LPCRECT rect);
     int GetClipBox(LPRECT rect) const;
     POINT SetWindowOrg(int x, int y);
-    void LPtoDP(LPRECT rect) const;
 
     // Fills `rect` with one solid colour, whatever the background mode.
     void FillSolidRect(LPCRECT rect, COLORREF color);

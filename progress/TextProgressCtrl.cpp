@@ -83,12 +83,9 @@ void CTextProgressCtrl::SetTextVisible(BOOL visible) {
 
 void CTextProgressCtrl::DrawClippedText(CDC& dc, const RECT& clip, const RECT& client, LPCSTR text,
                                         int length, COLORREF color) {
-    // Clip regions are in device coordinates; the off-screen DC has its origin moved.
-    RECT deviceClip = clip;
-    dc.LPtoDP(&deviceClip);
-    CRgn region;
-    region.CreateRectRgnIndirect(&deviceClip);
-    dc.SelectClipRgn(&region);
+    // Clipped to `clip` alone: the clipping of an earlier pass goes first.
+    dc.SelectClipRgn(nullptr);
+    dc.IntersectClipRect(&clip);
     dc.SetTextColor(color);
     RECT area = client;
     dc.DrawText(text, length, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -105,11 +102,13 @@ void CTextProgressCtrl::OnPaint() {
     GetClientRect(&client);
     const double fraction = Fraction(m_nPosition, m_nLower, m_nUpper);
 
-    COffscreenDC dc(&paintDC);
+    // The DC hands back what is selected into it here when the paint ends.
+    COffscreenDC dc(&paintDC, &m_bufOffscreen);
     // The text is set in the dialog's font; a progress bar has no font of its own.
     const HFONT font =
         reinterpret_cast<HFONT>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
-    const HFONT previousFont = font != nullptr ? dc.SelectObject(font) : nullptr;
+    if (font != nullptr)
+        dc.SelectObject(font);
 
     RECT bar = client;
     RECT background = client;
@@ -139,10 +138,7 @@ void CTextProgressCtrl::OnPaint() {
                         m_crText == CLR_DEFAULT ? bkColor : m_crText);
         DrawClippedText(dc, background, client, text, length,
                         m_crText == CLR_DEFAULT ? barColor : m_crText);
-        dc.SelectClipRgn(nullptr);
     }
-    if (previousFont != nullptr)
-        dc.SelectObject(previousFont);
 }
 
 void CTextProgressCtrl::OnSize(UINT, int, int) {

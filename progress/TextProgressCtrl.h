@@ -6,6 +6,7 @@
 #include "framework/Gdi.h"
 #include "framework/ProgressCtrl.h"
 #include "framework/String.h"
+#include "progress/OffscreenDC.h"
 
 #define WM_TPC_SETTEXTCOLOR (WM_USER + 100)
 #define WM_TPC_SHOWTEXT (WM_USER + 101)
@@ -34,6 +35,9 @@ protected:
     int m_nLastExtent;
     COLORREF m_crBar;
     COLORREF m_crBk;
+    // The memory DC and bitmap every paint draws into. Kept, not made per paint: a bar
+    // that moves by a pixel at a time repaints about a thousand times in one Auto.
+    COffscreenBuffer m_bufOffscreen;
 
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
@@ -59,7 +63,7 @@ private:
     void InvalidateAll() { ::InvalidateRect(m_hWnd, nullptr, TRUE); }
     // The colour setters: invalidate when there is a window, store, return the old value.
     COLORREF ReplaceColor(COLORREF& field, COLORREF color);
-    // Draws `text` centred in `client`, in `color`, only inside `clip` (logical coordinates).
+    // Draws `text` centred in `client`, in `color`, only inside `clip`.
     static void DrawClippedText(CDC& dc, const RECT& clip, const RECT& client, LPCSTR text,
                                 int length, COLORREF color);
 

@@ -1,6 +1,7 @@
 // The off-screen DC: drawing lands on the target only when it is destroyed, only in
 // the target's clip box and at the same logical place; on a printer DC it draws
-// straight through and leaves the target's DC alive.
+// straight through and leaves the target's DC alive and as it was. A kept buffer lends the same DC
+// to every paint, grows with the clip box, and each paint finds it as a new DC.
 #include "progress/OffscreenDC.h"
 
 #include <gtest/gtest.h>
@@ -67,19 +68,91 @@ TEST(OffscreenDC, CopiesOnlyTheClipBoxWhenDestroyed) {
 }
 
 TEST(OffscreenDC, OnAPrinterDrawsThroughAndLeavesTheTargetAlive) {
-    TargetSurface target;
-    target.dc.m_bPrinting = TRUE;
-    {
-        COffscreenDC offscreen(&target.dc);
-        EXPECT_TRUE(offscreen.IsPrinting());
-        EXPECT_EQ(offscreen.m_hDC, target.dc.m_hDC);
-        EXPECT_EQ(offscreen.m_hAttribDC, target.dc.m_hAttribDC);
-        const RECT square{40, 40, 50, 50};
-        offscreen.FillSolidRect(&square, kRed);
-        EXPECT_EQ(target.At(45, 45), kRed) << "drawn straight onto the target";
+    COffscreenBuffer buffer;
+    for (COffscreenBuffer* kept : {static_cast<COffscreenBuffer*>(nullptr), &buffer}) {
+        TargetSurface target;
+        target.dc.m_bPrinting = TRUE;
+        {
+            COffscreenDC offscreen(&target.dc, kept);
+            EXPECT_TRUE(offscreen.IsPrinting());
+            EXPECT_EQ(offscreen.m_hDC, target.dc.m_hDC);
+            EXPECT_EQ(offscreen.m_hAttribDC, target.dc.m_hAttribDC);
+            const RECT square{40, 40, 50, 50};
+            offscreen.FillSolidRect(&square, kRed);
+            EXPECT_EQ(target.At(45, 45), kRed) << "drawn straight onto the target";
+            offscreen.SetTextColor(kRed);
+        }
+        EXPECT_EQ(::GetObjectType(target.dc.m_hDC), static_cast<DWORD>(OBJ_MEMDC));
+        EXPECT_EQ(target.At(45, 45), kRed);
+        EXPECT_EQ(::GetTextColor(target.dc), RGB(0, 0, 0)) << "the target's state is back";
     }
-    EXPECT_EQ(::GetObjectType(target.dc.m_hDC), static_cast<DWORD>(OBJ_MEMDC));
-    EXPECT_EQ(target.At(45, 45), kRed);
+}
+
+void ClipTarget(TargetSurface& target, int left, int top, int right, int bottom) {
+    const HRGN clip = ::CreateRectRgn(left, top, right, bottom);
+    ::SelectClipRgn(target.dc, clip);
+    ::DeleteObject(clip);
+}
+
+TEST(OffscreenDC, AKeptBufferLendsTheSameDCAndGrowsWithTheClipBox) {
+    TargetSurface target;
+    COffscreenBuffer buffer;
+    HDC first = nullptr;
+    ClipTarget(target, 0, 0, 10, 10);
+    {
+        COffscreenDC offscreen(&target.dc, &buffer);
+        first = offscreen.m_hDC;
+        const RECT everything{0, 0, 100, 100};
+        offscreen.FillSolidRect(&everything, kRed);
+    }
+    EXPECT_EQ(::GetObjectType(first), static_cast<DWORD>(OBJ_MEMDC)) << "kept after the paint";
+    EXPECT_EQ(target.At(9, 9), kRed);
+    EXPECT_EQ(target.At(10, 10), kWhite);
+
+    ClipTarget(target, 5, 5, 100, 100);
+    {
+        COffscreenDC offscreen(&target.dc, &buffer);
+        EXPECT_EQ(offscreen.m_hDC, first);
+        const RECT everything{0, 0, 100, 100};
+        offscreen.FillSolidRect(&everything, kRed);
+    }
+    ::SelectClipRgn(target.dc, nullptr);
+    EXPECT_EQ(target.At(99, 99), kRed) << "the bitmap grew to the larger clip box";
+    EXPECT_EQ(target.At(5, 60), kRed);
+    EXPECT_EQ(target.At(4, 60), kWhite);
+}
+
+TEST(OffscreenDC, EachPaintFindsTheKeptDCAsANewOne) {
+    TargetSurface target;
+    COffscreenBuffer buffer;
+    ClipTarget(target, 20, 30, 60, 70);
+    CDC fresh;
+    fresh.CreateCompatibleDC(&target.dc);
+    const HFONT font = ::CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH, "Tahoma");
+    {
+        COffscreenDC offscreen(&target.dc, &buffer);
+        offscreen.SelectObject(font);
+        offscreen.SetTextColor(kRed);
+        offscreen.SetBkMode(TRANSPARENT);
+        const RECT corner{20, 30, 22, 32};
+        offscreen.IntersectClipRect(&corner);
+    }
+    {
+        COffscreenDC offscreen(&target.dc, &buffer);
+        EXPECT_EQ(::GetCurrentObject(offscreen, OBJ_FONT), ::GetCurrentObject(fresh, OBJ_FONT));
+        EXPECT_EQ(::GetTextColor(offscreen), ::GetTextColor(fresh));
+        EXPECT_EQ(::GetBkMode(offscreen), ::GetBkMode(fresh));
+        POINT origin{};
+        ::GetWindowOrgEx(offscreen, &origin);
+        EXPECT_EQ(origin.x, 20);
+        EXPECT_EQ(origin.y, 30);
+        const RECT everything{0, 0, 100, 100};
+        offscreen.FillSolidRect(&everything, kRed);
+    }
+    EXPECT_EQ(target.At(59, 69), kRed) << "no clipping left from the paint before";
+    ::DeleteObject(font);
 }
 
 TEST(GdiSelectObject, ReturnsTheOwnerOrAStandInForTheBitmapSelectedBefore) {

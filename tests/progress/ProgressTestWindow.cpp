@@ -28,21 +28,30 @@ void RegisterParentClass() {
 } // namespace
 
 ProgressWindow::ProgressWindow(CTextProgressCtrl& control, const ProgressWindowOptions& options) {
+    Create(&control, options);
+}
+
+ProgressWindow::ProgressWindow(const ProgressWindowOptions& options) {
+    Create(nullptr, options);
+}
+
+void ProgressWindow::Create(CTextProgressCtrl* control, const ProgressWindowOptions& options) {
     RegisterParentClass();
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    m_parent = ::CreateWindowExA(WS_EX_TOPMOST, kParentClass, "progress test", WS_POPUP, 40, 40,
-                                 options.clientWidth + 40, options.clientHeight + 40, nullptr,
-                                 nullptr, instance, nullptr);
+    m_parent = ::CreateWindowExA(WS_EX_TOPMOST, kParentClass, "progress test", WS_POPUP,
+                                 options.origin.x, options.origin.y, options.clientWidth + 40,
+                                 options.clientHeight + 40, nullptr, nullptr, instance, nullptr);
     ::SetWindowLongPtrA(m_parent, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(options.parentFont));
 
     // Size the window so that its client area, inside the border, has the size asked for.
     RECT frame{0, 0, options.clientWidth, options.clientHeight};
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | options.extraStyle;
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    m_control = ::CreateWindowExA(0, PROGRESS_CLASSA, options.text, style, 10, 10,
+    m_control = ::CreateWindowExA(0, options.windowClass, options.text, style, 10, 10,
                                   frame.right - frame.left, frame.bottom - frame.top, m_parent,
                                   reinterpret_cast<HMENU>(1014), instance, nullptr);
-    control.SubclassWindow(m_control);
+    if (control != nullptr)
+        control->SubclassWindow(m_control);
     // Shown without activation: Wine then leaves the window to no window manager and
     // neither showing nor destroying it waits for one.
     ::SetWindowPos(m_parent, HWND_TOPMOST, 0, 0, 0, 0,

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <vector>
 
 // The control's protected state and handlers, opened up for the tests.
@@ -15,26 +17,37 @@ public:
     using CTextProgressCtrl::m_nLastExtent;
     using CTextProgressCtrl::OnSetPos;
 
-    int paints = 0; // WM_PAINT messages that reached the control
+    int paints = 0;          // WM_PAINT messages that reached the control
+    LONGLONG paintTicks = 0; // performance-counter ticks spent handling them
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_PAINT)
-            ++paints;
-        return CTextProgressCtrl::WindowProc(message, wParam, lParam);
+        if (message != WM_PAINT)
+            return CTextProgressCtrl::WindowProc(message, wParam, lParam);
+        ++paints;
+        LARGE_INTEGER start, end;
+        ::QueryPerformanceCounter(&start);
+        const LRESULT result = CTextProgressCtrl::WindowProc(message, wParam, lParam);
+        ::QueryPerformanceCounter(&end);
+        paintTicks += end.QuadPart - start.QuadPart;
+        return result;
     }
 };
 
 struct ProgressWindowOptions {
+    POINT origin{40, 40}; // where the parent goes on the screen
     int clientWidth = 200;
     int clientHeight = 20;
     DWORD extraStyle = 0;           // PBS_VERTICAL for an upright bar
     const char* text = "Progress1"; // the dialog template's text
     HFONT parentFont = nullptr;     // what the parent answers to WM_GETFONT
+    const char* windowClass = PROGRESS_CLASSA;
 };
 
 class ProgressWindow {
 public:
     ProgressWindow(CTextProgressCtrl& control, const ProgressWindowOptions& options = {});
+    // A window of `options.windowClass` that no control object is bound to.
+    explicit ProgressWindow(const ProgressWindowOptions& options);
     ~ProgressWindow();
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -43,6 +56,8 @@ public:
     HWND Control() const { return m_control; }
 
 private:
+    void Create(CTextProgressCtrl* control, const ProgressWindowOptions& options);
+
     HWND m_parent = nullptr;
     HWND m_control = nullptr;
 };
