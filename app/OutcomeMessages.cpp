@@ -26,9 +26,56 @@ const char* Copied(const char* text, char* buffer, std::size_t size) {
     return buffer;
 }
 
+// "the AT90S8535, ATmega8535, ... and AT90S4434": the chips of the table this program programs.
+void ProgrammedChips(char* list, std::size_t size) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < kChipCount; ++i)
+        count += kChips[i].programmed ? 1 : 0;
+    std::size_t at = 0;
+    list[0] = '\0';
+    for (std::size_t i = 0, listed = 0; i < kChipCount && at < size; ++i) {
+        if (!kChips[i].programmed)
+            continue;
+        const char* separator = listed == 0 ? "the " : (listed + 1 == count ? " and " : ", ");
+        const int written = std::snprintf(list + at, size - at, "%s%s", separator, kChips[i].name);
+        at += written > 0 ? static_cast<std::size_t>(written) : 0;
+        ++listed;
+    }
+}
+
+const char* ChipMessage(Outcome outcome, const CDeviceOps& ops, char* buffer, std::size_t size) {
+    const unsigned char* s = ops.Signature();
+    char chips[256];
+    ProgrammedChips(chips, sizeof chips);
+    if (outcome == Outcome::ChipRefused) {
+        std::snprintf(buffer, size,
+                      "The chip on the cable is an %s (signature %02X %02X %02X), which this "
+                      "program does not program. It programs %s.\nNothing was written or erased.",
+                      ops.Chip()->name, s[0], s[1], s[2], chips);
+    } else {
+        std::snprintf(buffer, size,
+                      "The chip on the cable answers with the signature %02X %02X %02X, which "
+                      "belongs to no chip this program knows. It programs %s.\nNothing was "
+                      "written or erased.",
+                      s[0], s[1], s[2], chips);
+    }
+    return buffer;
+}
+
+const char* ImageTooLargeMessage(const CDeviceOps& ops, char* buffer, std::size_t size) {
+    const ChipInfo& chip = *ops.Chip();
+    std::snprintf(buffer, size,
+                  "The loaded file holds %u bytes of program, more than the %u bytes of flash "
+                  "of the %s on the cable.\nNothing was written. Load a program built for the "
+                  "%s.",
+                  static_cast<unsigned>(ops.ImageEnd() + 1), static_cast<unsigned>(chip.flashBytes),
+                  chip.name, chip.name);
+    return buffer;
+}
+
 } // namespace
 
-const char* OutcomeMessage(Outcome outcome, char* buffer, std::size_t size) {
+const char* OutcomeMessage(Outcome outcome, const CDeviceOps& ops, char* buffer, std::size_t size) {
     switch (outcome) {
     case Outcome::NotBlank:
         return Copied("Not Blank", buffer, size);
@@ -46,6 +93,11 @@ const char* OutcomeMessage(Outcome outcome, char* buffer, std::size_t size) {
         return Copied("Please open a Hex File before writing memory.", buffer, size);
     case Outcome::NoLockChosen:
         return Copied("No select Lock bit", buffer, size);
+    case Outcome::ChipRefused:
+    case Outcome::UnknownChip:
+        return ChipMessage(outcome, ops, buffer, size);
+    case Outcome::ImageTooLarge:
+        return ImageTooLargeMessage(ops, buffer, size);
     case Outcome::Ok:
     case Outcome::NotOpened:
         break;

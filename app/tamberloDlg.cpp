@@ -131,7 +131,7 @@ Outcome CTamberloDlg::OnLockBit() {
 
 void CTamberloDlg::Tell(Outcome outcome) {
     char text[kOutcomeMessageSize];
-    if (const char* message = OutcomeMessage(outcome, text, sizeof text))
+    if (const char* message = OutcomeMessage(outcome, m_ops, text, sizeof text))
         MessageBox(message);
 }
 

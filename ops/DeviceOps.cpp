@@ -1,5 +1,5 @@
-// The device operations of the AT90S8535. Each starts with Open: choose the port, check
-// the delays and the port, and take the chip into serial programming mode. No operation
+// The device operations. Each starts with Open: choose the port, check the delays and the
+// port, take the chip into serial programming mode and read its signature. No operation
 // claims success once the port went out of reach (a refused access, a port driver that
 // stopped): Held is asked first.
 #include "ops/DeviceOps.h"
@@ -9,26 +9,25 @@
 
 namespace {
 
-// Waits per unit of DELAY BYTE, above the datasheet's worst case at 5 V:
-// byte write 4 ms, chip erase 8 ms, lock bit write 9 ms.
-constexpr std::uint32_t kWriteMsPerDelayByte = 4;
-constexpr std::uint32_t kEraseMsPerDelayByte = 40;
-constexpr std::uint32_t kLockMsPerDelayByte = 100;
-
-constexpr std::uint32_t kFlashWords = kFlashImageSize / 2;
-constexpr std::uint32_t kBlankPercentDivisor = 41; // 4096 words shown as 0..99 %
 constexpr unsigned char kErased = 0xFF;
-
-constexpr unsigned char kReadLow = 0x20;
-constexpr unsigned char kReadHigh = 0x28;
-constexpr unsigned char kWriteLow = 0x40;
-constexpr unsigned char kWriteHigh = 0x48;
 const unsigned char kChipErase[4] = {0xAC, 0x80, 0x00, 0x00};
-// Write Lock Bits in the AT90S8535's form 1010 1100 1111 1ii1: bit 1 = 0 programs lock
-// bit 1, bit 2 = 0 lock bit 2. (The older AT90S form 111x x21x with bits 4, 3, 0 at 0
-// is not understood by the 8535; these two bytes suit both forms.)
-const unsigned char kWriteLockBit1[4] = {0xAC, 0xFD, 0x00, 0x00};
-const unsigned char kWriteLockBits1And2[4] = {0xAC, 0xF9, 0x00, 0x00};
+
+// The maker's code in the first signature byte. An AT90S chip with both lock bits set
+// hides its signature (it answers 00 01 02): any answer without this code is taken for an
+// AT90S8535, so such a chip is erased, and everything else done, as the program always did.
+constexpr unsigned char kAtmelCode = 0x1E;
+constexpr unsigned kSignatureBytes = 3;
+
+// 4096 words show the blank check's progress as the program always has, word / 41; other
+// sizes as their share of the words. Both run from 0 to 99.
+constexpr std::uint32_t kClassicWords = 4096;
+constexpr std::uint32_t kClassicBlankDivisor = 41;
+
+int BlankPercent(std::uint32_t word, std::uint32_t words) {
+    if (words == kClassicWords)
+        return static_cast<int>(word / kClassicBlankDivisor);
+    return static_cast<int>(std::uint64_t{word} * 100 / words);
+}
 
 // Progress of the flash walk as the program has always shown it: byte index over a
 // hundredth of the end index, that hundredth held in single precision.
@@ -38,6 +37,11 @@ float PercentDivisor(std::uint32_t imageEnd) {
 
 int Percent(std::uint32_t index, float divisor) {
     return static_cast<int>(std::trunc(static_cast<double>(index) / static_cast<double>(divisor)));
+}
+
+// Program and Verify walk whole words: through the high byte of the end index's word.
+std::uint32_t LastByteOfWalk(std::uint32_t imageEnd) {
+    return imageEnd | 1;
 }
 
 Outcome PortOutcome(PortProblem problem) {
@@ -54,6 +58,18 @@ Outcome PortOutcome(PortProblem problem) {
     return Outcome::Ok;
 }
 
+Outcome HandshakeOutcome(Handshake handshake, PortProblem problem) {
+    switch (handshake) {
+    case Handshake::InStep:
+        return Outcome::Ok;
+    case Handshake::NoAnswer:
+        return Outcome::NoAnswer;
+    case Handshake::PortLost:
+        break;
+    }
+    return PortOutcome(problem);
+}
+
 } // namespace
 
 CDeviceOps::CDeviceOps(CSerialLink& link, FlashImage image, CProgressReport& progress,
@@ -61,7 +77,7 @@ CDeviceOps::CDeviceOps(CSerialLink& link, FlashImage image, CProgressReport& pro
     : m_link(link), m_image(image), m_progress(progress), m_messages(messages), m_opening(opening) {
 }
 
-Outcome CDeviceOps::Open() {
+Outcome CDeviceOps::Open(ImageCheck check) {
     if (!m_opening.SelectPort() || !m_link.Port().HasPort() || !m_opening.DelaysUsable())
         return Outcome::NotOpened;
     const PortProblem problem = m_link.BeginPortUse();
@@ -71,15 +87,32 @@ Outcome CDeviceOps::Open() {
     const Outcome held = Held();
     if (held != Outcome::Ok)
         return held;
-    switch (m_link.ProgrammingEnable()) {
-    case Handshake::InStep:
-        return Outcome::Ok;
-    case Handshake::NoAnswer:
-        return Outcome::NoAnswer;
-    case Handshake::PortLost:
-        break;
+    const Outcome handshake =
+        HandshakeOutcome(m_link.ProgrammingEnable(), m_link.PortProblemSoFar());
+    return handshake == Outcome::Ok ? Identify(check) : handshake;
+}
+
+Outcome CDeviceOps::Identify(ImageCheck check) {
+    for (unsigned index = 0; index < kSignatureBytes; ++index)
+        m_signature[index] = Send(ReadSignatureInstruction(index));
+    const Outcome held = Held();
+    if (held != Outcome::Ok)
+        return held;
+    Outcome refusal = Outcome::Ok;
+    if (m_signature[0] != kAtmelCode) {
+        m_chip = &kChips[0];
+    } else {
+        m_chip = FindChip(m_signature);
+        if (m_chip == nullptr)
+            refusal = Outcome::UnknownChip;
+        else if (!m_chip->programmed)
+            refusal = Outcome::ChipRefused;
+        else if (check == ImageCheck::MustFit && m_image.end >= m_chip->flashBytes)
+            refusal = Outcome::ImageTooLarge;
     }
-    return PortOutcome(m_link.PortProblemSoFar());
+    if (refusal != Outcome::Ok)
+        m_link.ReleaseTarget(); // nothing was written or erased
+    return refusal;
 }
 
 Outcome CDeviceOps::Held() {
@@ -105,11 +138,8 @@ unsigned char CDeviceOps::Send(const unsigned char* instruction) {
     return answer[3];
 }
 
-unsigned char CDeviceOps::FlashInstruction(unsigned char code, std::uint32_t word,
-                                           unsigned char data) {
-    const unsigned char instruction[4] = {code, static_cast<unsigned char>(word >> 8),
-                                          static_cast<unsigned char>(word & 0xFF), data};
-    return Send(instruction);
+void CDeviceOps::WaitDelayByte(std::uint32_t waitPerUnit_us) {
+    m_link.Wait(WaitMs(waitPerUnit_us, m_link.DelayByte()));
 }
 
 Outcome CDeviceOps::Erase() {
@@ -126,7 +156,7 @@ Outcome CDeviceOps::EraseOpened() {
         return held;
     m_progress.StepIt();
     m_progress.Done(Step::Erase);
-    m_link.Wait(m_link.DelayByte() * kEraseMsPerDelayByte);
+    WaitDelayByte(m_chip->eraseWait_us);
     m_link.ReleaseTarget();
     return Outcome::Ok;
 }
@@ -136,11 +166,13 @@ Outcome CDeviceOps::BlankCheck() {
     return opened == Outcome::Ok ? BlankCheckOpened() : opened;
 }
 
+// Reads every word of the chip's flash, low byte then high byte.
 Outcome CDeviceOps::BlankCheckOpened() {
-    m_progress.Begin(Step::BlankCheck, static_cast<int>(kFlashWords));
-    for (std::uint32_t word = 0; word < kFlashWords; ++word) {
-        if (FlashInstruction(kReadLow, word, 0x00) != kErased ||
-            FlashInstruction(kReadHigh, word, 0x00) != kErased) {
+    const std::uint32_t words = m_chip->flashBytes / 2;
+    m_progress.Begin(Step::BlankCheck, static_cast<int>(words));
+    for (std::uint32_t word = 0; word < words; ++word) {
+        if (Send(ReadFlashInstruction(2 * word)) != kErased ||
+            Send(ReadFlashInstruction(2 * word + 1)) != kErased) {
             const Outcome held = Held();
             if (held != Outcome::Ok)
                 return held;
@@ -148,7 +180,7 @@ Outcome CDeviceOps::BlankCheckOpened() {
             m_link.ReleaseTarget();
             return Outcome::NotBlank;
         }
-        m_progress.Percent(Step::BlankCheck, static_cast<int>(word / kBlankPercentDivisor));
+        m_progress.Percent(Step::BlankCheck, BlankPercent(word, words));
         m_progress.StepIt();
     }
     return Finish(Step::BlankCheck);
@@ -157,7 +189,7 @@ Outcome CDeviceOps::BlankCheckOpened() {
 Outcome CDeviceOps::Program() {
     if (m_image.end == 0)
         return Outcome::NothingLoaded;
-    const Outcome opened = Open();
+    const Outcome opened = Open(ImageCheck::MustFit);
     return opened == Outcome::Ok ? ProgramOpened() : opened;
 }
 
@@ -166,26 +198,34 @@ Outcome CDeviceOps::ProgramOpened() {
     return Finish(Step::ProgramFlash);
 }
 
-// Writes whole words from byte 0 through the end index, so an even end index also
-// writes the byte after it. Stops early, with 0, once the port is out of reach.
+// Writes whole words from byte 0 through the end index, so an even end index also writes
+// the byte after it. Byte-wise chips take each byte with a wait of its own; paged chips
+// load each word into the page buffer and write the page, with its wait, after the page's
+// last word and after the image's last word. Stops early, with 0, once the port is out of
+// reach.
 int CDeviceOps::ProgramFlash() {
     const std::uint32_t end = m_image.end;
     m_progress.Begin(Step::ProgramFlash, static_cast<int>(end));
     const float divisor = PercentDivisor(end);
-    const std::uint32_t writeMs = m_link.DelayByte() * kWriteMsPerDelayByte;
-    std::uint32_t word = 0;
-    std::uint32_t i = 0;
-    while (i < end + 1) {
-        if (m_link.PortProblemSoFar() != PortProblem::None)
+    const ChipInfo& chip = *m_chip;
+    const bool paged = chip.flashWriting == FlashWriting::ByPages;
+    const std::uint32_t last = LastByteOfWalk(end);
+    for (std::uint32_t i = 0; i <= last; ++i) {
+        if (i % 2 == 0 && m_link.PortProblemSoFar() != PortProblem::None)
             return 0;
-        for (unsigned char code : {kWriteLow, kWriteHigh}) {
-            FlashInstruction(code, word, m_image.bytes[i]);
-            m_link.Wait(writeMs);
-            m_progress.Percent(Step::ProgramFlash, Percent(i, divisor));
-            m_progress.StepIt();
-            ++i;
+        if (paged) {
+            Send(LoadPageInstruction(chip, i, m_image.bytes[i]));
+        } else {
+            Send(WriteFlashByteInstruction(i, m_image.bytes[i]));
+            WaitDelayByte(chip.flashWriteWait_us);
         }
-        ++word;
+        m_progress.Percent(Step::ProgramFlash, Percent(i, divisor));
+        m_progress.StepIt();
+        const bool pageComplete = (i / 2 + 1) % (paged ? chip.pageWords : 1) == 0;
+        if (paged && i % 2 == 1 && (pageComplete || i == last)) {
+            Send(WritePageInstruction(chip, i));
+            WaitDelayByte(chip.flashWriteWait_us);
+        }
     }
     return 1;
 }
@@ -193,7 +233,7 @@ int CDeviceOps::ProgramFlash() {
 Outcome CDeviceOps::Verify() {
     if (m_image.end == 0)
         return Outcome::NothingLoaded;
-    const Outcome opened = Open();
+    const Outcome opened = Open(ImageCheck::MustFit);
     return opened == Outcome::Ok ? VerifyOpened() : opened;
 }
 
@@ -201,41 +241,37 @@ Outcome CDeviceOps::VerifyOpened() {
     const std::uint32_t end = m_image.end;
     m_progress.Begin(Step::VerifyFlash, static_cast<int>(end + 1));
     const float divisor = PercentDivisor(end);
-    std::uint32_t word = 0;
-    std::uint32_t i = 0;
-    while (i < end + 1) {
-        for (unsigned char code : {kReadLow, kReadHigh}) {
-            if (FlashInstruction(code, word, 0x00) != m_image.bytes[i]) {
-                const Outcome held = Held();
-                if (held != Outcome::Ok)
-                    return held;
-                m_messages.Tell(Outcome::VerifyError);
-                m_link.ReleaseTarget();
-                return Outcome::VerifyError;
-            }
-            m_progress.Percent(Step::VerifyFlash, Percent(i, divisor));
-            m_progress.StepIt();
-            ++i;
+    const std::uint32_t last = LastByteOfWalk(end);
+    for (std::uint32_t i = 0; i <= last; ++i) {
+        if (Send(ReadFlashInstruction(i)) != m_image.bytes[i]) {
+            const Outcome held = Held();
+            if (held != Outcome::Ok)
+                return held;
+            m_messages.Tell(Outcome::VerifyError);
+            m_link.ReleaseTarget();
+            return Outcome::VerifyError;
         }
-        ++word;
+        m_progress.Percent(Step::VerifyFlash, Percent(i, divisor));
+        m_progress.StepIt();
     }
     return Finish(Step::VerifyFlash);
 }
 
-// Every step opens the target afresh; the first opening that fails ends Auto with its
-// outcome, as does a step that does not succeed.
+// Every step opens the target afresh and checks, with the chip's signature, that the image
+// fits: an AT90S4434 whose lock bits hid its signature at the first opening is known from
+// the opening after the erase that unlocked it. The first opening or step that does not
+// succeed ends Auto with its outcome.
 Outcome CDeviceOps::Auto() {
     if (m_image.end == 0)
         return Outcome::NothingLoaded;
-    Outcome outcome = Open();
-    if (outcome == Outcome::Ok)
-        outcome = Erase();
-    if (outcome == Outcome::Ok)
-        outcome = BlankCheck();
-    if (outcome == Outcome::Ok)
-        outcome = Program();
-    if (outcome == Outcome::Ok)
-        outcome = Verify();
+    Outcome outcome = Open(ImageCheck::MustFit);
+    for (Outcome (CDeviceOps::*step)() : {&CDeviceOps::EraseOpened, &CDeviceOps::BlankCheckOpened,
+                                          &CDeviceOps::ProgramOpened, &CDeviceOps::VerifyOpened}) {
+        if (outcome == Outcome::Ok)
+            outcome = Open(ImageCheck::MustFit);
+        if (outcome == Outcome::Ok)
+            outcome = (this->*step)();
+    }
     return outcome;
 }
 
@@ -256,27 +292,25 @@ Outcome CDeviceOps::LockBit(LockChoice choice) {
 }
 
 Outcome CDeviceOps::Lock1Bit() {
-    return WriteLockBits(kWriteLockBit1, Step::Lock1Bit);
+    return WriteLockBits(Step::Lock1Bit);
 }
 
 Outcome CDeviceOps::Lock2Bit() {
-    return WriteLockBits(kWriteLockBits1And2, Step::Lock2Bit);
+    return WriteLockBits(Step::Lock2Bit);
 }
 
-// The port was chosen by LockBit; the chip is taken into programming mode once more.
-Outcome CDeviceOps::WriteLockBits(const unsigned char* instruction, Step step) {
+// The port was chosen by LockBit; the chip is taken into programming mode once more, and
+// the lock instruction is the one of the chip this opening finds.
+Outcome CDeviceOps::WriteLockBits(Step step) {
     m_progress.Begin(step, 1);
     m_link.EnterProgramming();
-    switch (m_link.ProgrammingEnable()) {
-    case Handshake::InStep:
-        break;
-    case Handshake::NoAnswer:
-        return Outcome::NoAnswer;
-    case Handshake::PortLost:
-        return PortOutcome(m_link.PortProblemSoFar());
-    }
-    Send(instruction);
-    m_link.Wait(m_link.DelayByte() * kLockMsPerDelayByte);
+    Outcome outcome = HandshakeOutcome(m_link.ProgrammingEnable(), m_link.PortProblemSoFar());
+    if (outcome == Outcome::Ok)
+        outcome = Identify(ImageCheck::None);
+    if (outcome != Outcome::Ok)
+        return outcome;
+    Send(step == Step::Lock1Bit ? m_chip->lock1 : m_chip->lock2);
+    WaitDelayByte(m_chip->lockWait_us);
     const Outcome held = Held();
     if (held != Outcome::Ok)
         return held;

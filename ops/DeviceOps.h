@@ -1,11 +1,14 @@
-// CDeviceOps: the device operations of the AT90S8535 on the serial link: chip erase, blank
-// check, program and verify of the flash from the image, Auto (all four in turn) and the
-// lock bits. Each opens the target (port choice, delays, port, programming mode and the
-// handshake), reports its progress by step and ends with an outcome; it shows nothing
-// itself and knows no window.
+// CDeviceOps: the device operations on the serial link: chip erase, blank check, program
+// and verify of the flash from the image, Auto (all four in turn) and the lock bits. Each
+// opens the target (port choice, delays, port, programming mode, the handshake and the
+// chip's signature), reports its progress by step and ends with an outcome; it shows
+// nothing itself and knows no window. The chip's signature picks its facts from the chip
+// table: the AT90S8535 and AT90S4434 are written byte by byte, the ATmega8535, ATmega16
+// and ATmega32 by pages, and every other chip is refused before anything is written.
 #pragma once
 #include "image/HexParser.h"
 #include "link/SerialLink.h"
+#include "ops/Chips.h"
 #include "ops/OperationReports.h"
 #include "ops/Outcome.h"
 
@@ -37,9 +40,21 @@ public:
     Outcome Lock1Bit();
     Outcome Lock2Bit();
 
+    // The chip the last opening found (for a hidden or foreign signature, and before any
+    // opening, the AT90S8535), and the three signature bytes it answered.
+    const ChipInfo* Chip() const { return m_chip; }
+    const unsigned char* Signature() const { return m_signature; }
+    std::uint32_t ImageEnd() const { return m_image.end; }
+
 private:
-    // The start every operation shares: Ok when the chip answered Programming Enable.
-    Outcome Open();
+    enum class ImageCheck { None, MustFit };
+
+    // The start every operation shares: Ok when the chip answered Programming Enable and
+    // is one this program programs (and, with MustFit, has room for the image).
+    Outcome Open(ImageCheck check = ImageCheck::None);
+    // Reads the signature after a successful Programming Enable and takes the chip's facts;
+    // anything but Ok has released the target.
+    Outcome Identify(ImageCheck check);
     // Ok while the port has been reachable throughout the operation; otherwise releases
     // the target and gives the port's outcome.
     Outcome Held();
@@ -49,14 +64,18 @@ private:
     Outcome BlankCheckOpened();
     Outcome ProgramOpened();
     Outcome VerifyOpened();
-    Outcome WriteLockBits(const unsigned char* instruction, Step step);
+    Outcome WriteLockBits(Step step);
     // Sends an instruction and gives answer byte 3 (the data of a read).
     unsigned char Send(const unsigned char* instruction);
-    unsigned char FlashInstruction(unsigned char code, std::uint32_t word, unsigned char data);
+    unsigned char Send(const SerialInstruction& instruction) { return Send(instruction.bytes); }
+    // Waits waitPerUnit_us for each unit of DELAY BYTE, rounded up to whole milliseconds.
+    void WaitDelayByte(std::uint32_t waitPerUnit_us);
 
     CSerialLink& m_link;
     FlashImage m_image;
     CProgressReport& m_progress;
     CDeviceMessages& m_messages;
     CPortOpening& m_opening;
+    const ChipInfo* m_chip = &kChips[0];
+    unsigned char m_signature[3] = {};
 };

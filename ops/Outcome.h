@@ -13,4 +13,7 @@ enum class Outcome {
     NothingLoaded,    // an operation that needs the image, with nothing loaded
     NoLockChosen,     // Lock Bit with neither lock variant chosen
     NotOpened,        // the port choice or the delays stopped the opening (already told)
+    ChipRefused,      // the chip on the cable is one this program names but does not program
+    UnknownChip,      // the chip answers with a signature of the maker that no chip here has
+    ImageTooLarge,    // the image reaches past the flash of the chip on the cable
 };

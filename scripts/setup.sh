@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 wine32:i386 fonts-wine xvfb xauth imagemagick
+  wine wine64 wine32:i386 fonts-wine xvfb xauth x11-xserver-utils imagemagick
   gcc-avr avr-libc binutils-avr srecord avrdude zip unzip
 )
 

@@ -48,10 +48,14 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: the display keeps its state between test programs, as a desktop does.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    # A desktop session always has a resource database; without one, Xlib looks for
+    # ~/.Xdefaults again at every repaint, which the timings would count.
+    echo "Xft.dpi: 96" | xrdb -nocpp -merge
     break
   done
 fi
@@ -73,7 +77,19 @@ status=0
 ctest --preset native -j "$jobs" -E benchmark || status=1
 for arch in $archs; do
   echo "== windows tests, $arch build"
+  build=build/${preset_of[$arch]}
+  rm -f "$build/tests/e2e/programmed-atmega8535.bin"
   ctest --preset "${preset_of[$arch]}" -E benchmark || status=1
+  # avrdude verifies the ATmega8535 that the end-to-end test programmed.
+  if out=$(TAMBERLO_SHIM=$PWD/build/native/tests/avrdude/libtamberlo_serbb_shim.so \
+    TAMBERLO_PROGRAMMER_CONF=$PWD/tests/avrdude/tamberlo-serbb.conf \
+    bash tests/avrdude/verify_programmed_chip.sh "$build/tests/e2e/programmed-atmega8535.bin" \
+    "$build/tests/pages-atmega8535.hex" 2>&1); then
+    echo "avrdude verifies the ATmega8535 the $arch program wrote"
+  else
+    echo "$out"
+    status=1
+  fi
 done
 
 echo "== release archives"

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -38,6 +39,19 @@ public:
         const BYTE value = answer ? answer(address, fromBoard) : fromBoard;
         m_accesses.push_back({false, address, value});
         return value;
+    }
+
+    // Answers the status reads with `bytes` on MISO (bit 6), one bit per read, most
+    // significant bit first; once they are used up, the board answers again.
+    void ScriptMiso(std::vector<unsigned char> bytes, WORD status = 0x379) {
+        answer = [bytes = std::move(bytes), status,
+                  bits = std::size_t{0}](WORD address, BYTE fromBoard) mutable -> BYTE {
+            if (address != status || bits >= 8 * bytes.size())
+                return fromBoard;
+            const int bit = (bytes[bits / 8] >> (7 - bits % 8)) & 1;
+            ++bits;
+            return static_cast<BYTE>((fromBoard & ~0x40) | (bit << 6));
+        };
     }
 
 private:

@@ -142,10 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
                              {}}),
     [](const testing::TestParamInfo<LockCase>& info) { return std::string(info.param.name); });
 
-// The chip answers the opening's handshake, then stops answering.
+// The chip answers the opening (the handshake and its three signature reads), then stops
+// answering.
 class LockStopsAnsweringTest : public OpsTest {
 protected:
-    LockStopsAnsweringTest() : OpsTest(BoardWith(sim::BoardFault::StopAnswering, 1)) {}
+    LockStopsAnsweringTest() : OpsTest(BoardWith(sim::BoardFault::StopAnswering, 4)) {}
 };
 
 TEST_F(LockStopsAnsweringTest, SecondHandshakeFailsAndNoLockIsWritten) {
@@ -156,7 +157,7 @@ TEST_F(LockStopsAnsweringTest, SecondHandshakeFailsAndNoLockIsWritten) {
     });
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kHandshakeError});
     EXPECT_EQ(board.Chip().lockFuseByte(), kShipped);
-    EXPECT_EQ(board.Chip().counters().instructionsExecuted, 1u) << "only the first handshake";
+    EXPECT_EQ(board.Chip().counters().instructionsExecuted, 4u) << "only the first opening";
     EXPECT_TRUE(Released());
 }
 

@@ -97,7 +97,7 @@ TEST_P(AutoStopsTest, EndsAtTheFirstOpeningWithoutAnEcho) {
             EXPECT_EQ(ProgressText(dialog), c.lastCaption);
         }
     });
-    const Tokens expected = Joined(AutoSteps(1), c.failingStep) + OpeningTokens(1) +
+    const Tokens expected = Joined(AutoSteps(1), c.failingStep) + HandshakeTokens(1) +
                             Tokens{"release", kHandshakeErrorBox};
     EXPECT_EQ(NamedRuns(transcript.Tokens()), NamedRuns(expected));
     EXPECT_EQ(boxes.Boxes().size(), 1u);
@@ -108,14 +108,15 @@ TEST_P(AutoStopsTest, EndsAtTheFirstOpeningWithoutAnEcho) {
     EXPECT_TRUE(Released());
 }
 
-// Instructions each step carries out: Auto's opening 1; Erase 2; Blank check 1 + 8192;
-// Program 1 + 4.
+// Instructions each step carries out, its opening being Programming Enable and three
+// signature reads: Auto's opening 4; Erase 4 + 1; Blank check 4 + 8192; Program 4 + 4.
+constexpr unsigned long kOpening = 4;
 INSTANTIATE_TEST_SUITE_P(
     Steps, AutoStopsTest,
-    testing::Values(StopCase{"AtErase", 1, 1, nullptr, 0},
-                    StopCase{"AtBlankCheck", 2, 1 + 2, "Erase Ok", 0},
-                    StopCase{"AtProgram", 3, 1 + 2 + 1 + kFlashBytes, "Blank Ok", 0},
-                    StopCase{"AtVerify", 4, 1 + 2 + 1 + kFlashBytes + 1 + kImageBytes,
+    testing::Values(StopCase{"AtErase", 1, kOpening, nullptr, 0},
+                    StopCase{"AtBlankCheck", 2, kOpening + kOpening + 1, "Erase Ok", 0},
+                    StopCase{"AtProgram", 3, 3 * kOpening + 1 + kFlashBytes, "Blank Ok", 0},
+                    StopCase{"AtVerify", 4, 4 * kOpening + 1 + kFlashBytes + kImageBytes,
                              "Program Flash Ok", kImageBytes}),
     [](const testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 

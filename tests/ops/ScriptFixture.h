@@ -19,10 +19,19 @@ inline std::string SleepToken(DWORD ms) {
     return "sleep " + std::to_string(ms);
 }
 
-// The opening every operation starts with: EnterProgramming (four waits of DELAY BYTE
-// x 200 ms around the reset pulse), then Programming Enable.
-inline Tokens OpeningTokens(DWORD delayByte) {
+// The three Read Signature instructions that follow every Programming Enable the chip
+// answers.
+inline const Tokens kSignatureTokens = {"30 00 00 00", "30 00 01 00", "30 00 02 00"};
+
+// The start of every opening: EnterProgramming (four waits of DELAY BYTE x 200 ms around
+// the reset pulse), then Programming Enable; all of an opening whose chip gives no echo.
+inline Tokens HandshakeTokens(DWORD delayByte) {
     return EnterTokens(delayByte * 200) + Tokens{kEnableToken};
+}
+
+// The opening of an operation on a chip that answers: the handshake, then its signature.
+inline Tokens OpeningTokens(DWORD delayByte) {
+    return HandshakeTokens(delayByte) + kSignatureTokens;
 }
 
 inline const char kHandshakeErrorBox[] =
