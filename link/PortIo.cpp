@@ -7,14 +7,23 @@
 
 namespace {
 
+// The Linux bridge's extra export: TRUE when its driver is not open because another
+// program uses the port through it. Other drivers do not have it.
+using InUseFn = BOOL(WINAPI*)();
+
 struct Route {
     PortRoute kind = PortRoute::NotChosen;
     PortDriver driver = {};
+    InUseFn inUse = nullptr;
 };
 
 Route g_route;
 const PortDriver* g_injected = nullptr;
 bool g_searched = false;
+// A driver found not running during an operation stays so for the operation: a driver
+// that opens again meanwhile (the Linux bridge, once its helper runs again) has lost
+// accesses of the operation.
+PortProblem g_driverProblem = PortProblem::None;
 
 // An export by name, as the function type the caller knows it has (the generic
 // function pointer type in between is the one C++ allows such casts through).
@@ -23,13 +32,14 @@ template <typename Function> Function Export(HMODULE dll, const char* name) {
 }
 
 // InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
-bool LoadInpOut32(PortDriver* driver) {
+bool LoadInpOut32(PortDriver* driver, InUseFn* inUse) {
     HMODULE dll = ::LoadLibraryA(kPortDriverDll); // kept loaded for the whole run
     if (dll == nullptr)
         return false;
     driver->inp32 = Export<short(WINAPI*)(short)>(dll, "Inp32");
     driver->out32 = Export<void(WINAPI*)(short, short)>(dll, "Out32");
     driver->isOpen = Export<BOOL(WINAPI*)()>(dll, "IsInpOutDriverOpen");
+    *inUse = Export<InUseFn>(dll, "IsPortInUseByAnotherProgram");
     if (driver->inp32 != nullptr && driver->out32 != nullptr)
         return true;
     ::FreeLibrary(dll); // some other DLL of that name: not a port driver
@@ -38,21 +48,27 @@ bool LoadInpOut32(PortDriver* driver) {
 
 void ChooseRoute() {
     if (g_injected != nullptr) {
-        g_route = {PortRoute::Driver, *g_injected};
+        g_route = {PortRoute::Driver, *g_injected, nullptr};
         return;
     }
     if (g_searched)
         return;
     g_searched = true;
     PortDriver driver{};
-    if (LoadInpOut32(&driver))
-        g_route = {PortRoute::Driver, driver};
+    InUseFn inUse = nullptr;
+    if (LoadInpOut32(&driver, &inUse))
+        g_route = {PortRoute::Driver, driver, inUse};
     else
-        g_route = {PortRoute::Direct, {}};
+        g_route = {PortRoute::Direct, {}, nullptr};
 }
 
-bool DriverRunning() {
-    return g_route.driver.isOpen == nullptr || g_route.driver.isOpen() != FALSE;
+PortProblem DriverProblem() {
+    if (g_driverProblem == PortProblem::None && g_route.driver.isOpen != nullptr &&
+        g_route.driver.isOpen() == FALSE)
+        g_driverProblem = g_route.inUse != nullptr && g_route.inUse() != FALSE
+                              ? PortProblem::PortInUse
+                              : PortProblem::DriverNotRunning;
+    return g_driverProblem;
 }
 
 } // namespace
@@ -70,9 +86,8 @@ PortRoute CurrentPortRoute() {
 PortProblem BeginPortAccess() {
     ChooseRoute();
     ForgetDirectPortRefusal();
-    if (g_route.kind == PortRoute::Driver && !DriverRunning())
-        return PortProblem::DriverNotRunning;
-    return PortProblem::None;
+    g_driverProblem = PortProblem::None;
+    return g_route.kind == PortRoute::Driver ? DriverProblem() : PortProblem::None;
 }
 
 int PortIn(WORD address) {
@@ -94,6 +109,6 @@ void PortOut(WORD address, int value) {
 
 PortProblem PortAccessProblem() {
     if (g_route.kind == PortRoute::Driver)
-        return DriverRunning() ? PortProblem::None : PortProblem::DriverNotRunning;
+        return DriverProblem();
     return DirectPortRefused() ? PortProblem::Refused : PortProblem::None;
 }

@@ -39,6 +39,10 @@ const char kDriverNotRunning[] =
     "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
     "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
     "which starts the port helper.";
+const char kPortInUse[] =
+    "The printer port is busy: another program is using the printer port through the bridge.\n"
+    "Only one program at a time can use it. Close the other program (another tamberlo), "
+    "then try again.";
 
 } // namespace
 
@@ -146,7 +150,9 @@ int CTamberloDlg::ProgrammingEnable() {
 }
 
 void CTamberloDlg::ReportPortProblem(PortProblem problem) {
-    MessageBox(problem == PortProblem::Refused ? kPortRefused : kDriverNotRunning);
+    MessageBox(problem == PortProblem::Refused     ? kPortRefused
+               : problem == PortProblem::PortInUse ? kPortInUse
+                                                   : kDriverNotRunning);
 }
 
 BOOL CTamberloDlg::PortHeld() {

@@ -35,12 +35,39 @@ bool ParseBase(const std::string& text, std::uint16_t* base, std::string* error)
     return true;
 }
 
+namespace {
+
+// A process id: decimal digits, above 1 (init is nobody's launcher).
+bool ParseParent(const std::string& text, pid_t* parent, std::string* error) {
+    bool digits = !text.empty() && text.size() <= 9;
+    for (char c : text)
+        digits = digits && c >= '0' && c <= '9';
+    const long value = digits ? std::strtol(text.c_str(), nullptr, 10) : 0;
+    if (value <= 1) {
+        *error = "--parent " + text +
+                 ": give the process id of the program that starts "
+                 "tamberlo-ppdev";
+        return false;
+    }
+    *parent = static_cast<pid_t>(value);
+    return true;
+}
+
+} // namespace
+
 bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::string* error) {
     bool deviceGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "-h" || argument == "--help") {
             options->help = true;
+        } else if (argument == "--parent") {
+            if (i + 1 >= argc) {
+                *error = "--parent needs a process id";
+                return false;
+            }
+            if (!ParseParent(argv[++i], &options->parent, error))
+                return false;
         } else if (argument == "--base") {
             if (i + 1 >= argc) {
                 *error = "--base needs an I/O address, e.g. --base 0x378";
@@ -67,14 +94,18 @@ bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::stri
 }
 
 const char* HelperUsage() {
-    return "usage: tamberlo-ppdev [--base ADDRESS] [DEVICE]\n"
+    return "usage: tamberlo-ppdev [--base ADDRESS] [--parent PID] [DEVICE]\n"
            "Serves the bridge DLL of tamberlo.exe under Wine (inpoutx64.dll, or inpout32.dll\n"
            "for the 32-bit program) with the printer port DEVICE (default /dev/parport0)\n"
            "through Linux's ppdev driver. The program's\n"
            "accesses to ADDRESS (data), ADDRESS+1 (status) and ADDRESS+2 (control) go to\n"
            "the port; ADDRESS is the port the program is set to: 0x378 (Lpt1, the default),\n"
            "0x278 (Lpt2), 0x3BC (Lpt3) or another, hex with 0x or decimal.\n"
-           "The shared block is /dev/shm/tamberlo-port, or the path in TAMBERLO_BRIDGE_SHM.\n"
+           "The shared block is $XDG_RUNTIME_DIR/tamberlo/port (a directory of mode 700\n"
+           "that only you can use), or the path in TAMBERLO_BRIDGE_SHM, which must lie in\n"
+           "a directory of yours with mode 700 as well.\n"
+           "--parent PID: PID started tamberlo-ppdev (tamberlo-linux gives its own); when\n"
+           "it ends, tamberlo-ppdev stops too.\n"
            "Stop it with Ctrl-C (or SIGTERM): it releases the port and exits.\n";
 }
 

@@ -1,5 +1,7 @@
-// The command line of tamberlo-ppdev: [--base ADDRESS] [DEVICE].
+// The command line of tamberlo-ppdev: [--base ADDRESS] [--parent PID] [DEVICE].
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
@@ -12,6 +14,7 @@ constexpr std::uint16_t kDefaultBase = 0x378; // LPT1
 struct HelperOptions {
     std::string device = kDefaultDevice;
     std::uint16_t base = kDefaultBase;
+    pid_t parent = 0; // the launcher the helper ends with; 0: started by hand
     bool help = false;
 };
 
