@@ -35,9 +35,9 @@ constexpr unsigned kSpinsPerClockLook = 64;
 constexpr std::uint64_t kQuietBeforeNap_us = 1'000'000;
 constexpr long kNap_ns = 15'000'000;
 constexpr std::uint64_t kHeartbeatInterval_us = 2'000;
-// Gaps replayed at most this long: a longer one was a sleep of the program, which the
-// port has already had while the helper waited for the next entry.
-constexpr std::uint64_t kLongestGap_us = 2'000;
+// What is left of a gap longer than this is slept, not spun, down to this much.
+constexpr std::uint64_t kSleptGap_us = 300;
+constexpr std::uint64_t kSpunGap_us = 100;
 constexpr long kCalibration_ns = 5'000'000;
 // What is queued when the helper is told to stop is served for at most this long: the
 // program's last accesses (the release of the lines) reach the port, and a program
@@ -83,8 +83,7 @@ std::uint64_t TicksPerMicrosecond() {
 } // namespace
 
 PortServer::PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
-    : m_block(block), m_port(port), m_base(base),
-      m_longestGapTicks(kLongestGap_us * TicksPerMicrosecond()) {}
+    : m_block(block), m_port(port), m_base(base), m_ticksPerUs(TicksPerMicrosecond()) {}
 
 ServeEnd PortServer::Serve(const volatile std::sig_atomic_t& stop, pid_t parent) {
     SharedBlock& block = m_block.block();
@@ -186,13 +185,25 @@ std::uint32_t PortServer::CurrentEpoch() {
 }
 
 // Waits until the entry's gap has passed since the access before it was done: the
-// program measured its gap from the return of that access.
+// program measured its gap from the return of that access. A helper that kept up has
+// nothing left to wait, also after the program's sleeps; one that fell behind (it
+// shares its processor, or was descheduled) waits out the rest, short or long: the
+// chip needs the program's write and erase waits as much as its clock phases.
 void PortServer::KeepGap(std::uint32_t gap) {
-    if (gap == 0 || gap > m_longestGapTicks)
+    if (gap == 0)
         return;
     const std::uint64_t due = m_lastServedTicks + gap;
-    while (TimestampTicks() < due)
-        CpuPause();
+    for (std::uint64_t now = TimestampTicks(); now < due; now = TimestampTicks()) {
+        const std::uint64_t left_us = (due - now) / m_ticksPerUs;
+        if (left_us > kSleptGap_us) {
+            const std::uint64_t sleep_us = left_us - kSpunGap_us;
+            const timespec nap{static_cast<time_t>(sleep_us / 1'000'000),
+                               static_cast<long>(sleep_us % 1'000'000 * 1000)};
+            ::nanosleep(&nap, nullptr);
+        } else {
+            CpuPause();
+        }
+    }
 }
 
 std::uint8_t PortServer::Read(std::uint16_t address) {

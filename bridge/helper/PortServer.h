@@ -59,7 +59,7 @@ private:
     int m_deviceError = 0;
     std::uint32_t m_epoch = 0; // the newest epoch seen, and acknowledged
     std::uint64_t m_lastServedTicks = 0;
-    std::uint64_t m_longestGapTicks = 0; // longer gaps are the program's sleeps
+    std::uint64_t m_ticksPerUs = 1;
 };
 
 } // namespace bridge
