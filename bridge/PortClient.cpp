@@ -11,8 +11,9 @@ namespace bridge {
 namespace {
 
 constexpr std::uint8_t kNoAnswer = 0xFF; // what an undriven port reads
-// Spins before a waiting side starts to give its core away (the helper may need it to
-// answer), and spins between two looks at the clock.
+// Spins before a waiting side starts to give its core away, and spins between two looks
+// at the clock. A spin only helps while the helper runs on another processor: on one
+// processor it keeps the helper from answering, so there the wait yields at once.
 constexpr unsigned kSpinsBeforeYield = 200;
 constexpr unsigned kSpinsPerClockLook = 64;
 constexpr unsigned kSilentLook_ms = 1;
@@ -22,7 +23,7 @@ constexpr std::uint64_t kMaxGap = 0xFFFFFFFFu;
 // is first read after a few spins: most waits are over by then, and under Wine a clock
 // reading is a system call.
 template <typename Done, typename Gone>
-bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
+bool WaitUntil(BridgePlatform& platform, unsigned spinsBeforeYield, Done done, Gone gone) {
     std::uint64_t start = 0;
     for (unsigned spin = 1;; ++spin) {
         if (done())
@@ -36,7 +37,7 @@ bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
             else if (now - start > kHelperTimeout_us)
                 return false;
         }
-        if (spin < kSpinsBeforeYield)
+        if (spin < spinsBeforeYield)
             platform.Pause();
         else
             platform.YieldThread();
@@ -44,6 +45,9 @@ bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
 }
 
 } // namespace
+
+PortClient::PortClient(BridgePlatform& platform)
+    : m_platform(platform), m_spinsBeforeYield(platform.Processors() > 1 ? kSpinsBeforeYield : 0) {}
 
 PortClient::~PortClient() {
     GiveClaim();
@@ -193,7 +197,8 @@ bool PortClient::HeartbeatFresh() {
 // A live helper acknowledges a new epoch within one of its naps.
 bool PortClient::WaitForAcknowledgement() {
     return WaitUntil(
-        m_platform, [&] { return m_block->epochAck.load(std::memory_order_acquire) == m_epoch; },
+        m_platform, m_spinsBeforeYield,
+        [&] { return m_block->epochAck.load(std::memory_order_acquire) == m_epoch; },
         [&] { return m_block->attached.load(std::memory_order_acquire) == 0; });
 }
 
@@ -221,7 +226,7 @@ bool PortClient::WaitForRoom(std::uint32_t sequence, bool* waited) {
         return true;
     *waited = true;
     return WaitUntil(
-        m_platform,
+        m_platform, m_spinsBeforeYield,
         [&] {
             m_tailSeen = m_block->tail.load(std::memory_order_acquire);
             return sequence - m_tailSeen < kRingEntries;
@@ -271,7 +276,7 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
     const std::uint32_t ticket = TicketOf(sequence);
     std::uint32_t answer = 0;
     const bool answered = WaitUntil(
-        m_platform,
+        m_platform, m_spinsBeforeYield,
         [&] {
             answer = m_block->answer.load(std::memory_order_acquire);
             return AnswerTicket(answer) == ticket;

@@ -37,12 +37,14 @@ public:
     virtual void Pause() = 0;
     // Lets another thread of this core run (the helper may share the core with us).
     virtual void YieldThread() = 0;
+    // How many processors this process may run on.
+    virtual unsigned Processors() = 0;
     virtual void SleepMs(unsigned milliseconds) = 0;
 };
 
 class PortClient {
 public:
-    explicit PortClient(BridgePlatform& platform) : m_platform(platform) {}
+    explicit PortClient(BridgePlatform& platform);
     ~PortClient();
     PortClient(const PortClient&) = delete;
     PortClient& operator=(const PortClient&) = delete;
@@ -92,6 +94,7 @@ private:
     std::uint8_t LatchedValue(std::uint16_t address) const;
 
     BridgePlatform& m_platform;
+    unsigned m_spinsBeforeYield;
     // Guards m_block and m_claim against the claim's beat thread.
     std::mutex m_mapLock;
     SharedBlock* m_block = nullptr;

@@ -135,6 +135,18 @@ void WinePlatform::YieldThread() {
     ::SwitchToThread();
 }
 
+// Wine gives the process the processors of its Unix process (taskset included).
+unsigned WinePlatform::Processors() {
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+    if (!::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
+        return 2;
+    unsigned count = 0;
+    for (; process != 0; process &= process - 1)
+        ++count;
+    return count;
+}
+
 void WinePlatform::SleepMs(unsigned milliseconds) {
     ::Sleep(milliseconds);
 }

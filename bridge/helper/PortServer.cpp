@@ -6,9 +6,10 @@
 // wake-up to every one of them. It spins a few hundred rounds, then gives its core
 // away (sched_yield) at every round: on a machine with one processor, the program that
 // waits for an answer runs on the same core, and a helper that only spun would hold it
-// until the scheduler took it away, a few milliseconds later. Once the program has
-// been quiet for a second, the loop naps between looks, so an idle helper costs next
-// to no processor time. The heartbeat goes on in every state.
+// until the scheduler took it away, a few milliseconds later. A helper that may run on
+// one processor only yields at once: no spin of its can be answered. Once the program
+// has been quiet for a second, the loop naps between looks, so an idle helper costs
+// next to no processor time. The heartbeat goes on in every state.
 //
 // Each entry is served no sooner after the one before it than the program queued it
 // (the entry's gap), so a burst of writes that waited in the ring reaches the port with
@@ -69,6 +70,15 @@ std::uint64_t NowNs() {
            static_cast<std::uint64_t>(now.tv_nsec);
 }
 
+// How many processors this process may run on (taskset, cgroups and the machine).
+unsigned Processors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    return ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
+               ? static_cast<unsigned>(CPU_COUNT(&allowed))
+               : 2;
+}
+
 // Time-stamp counter ticks per microsecond.
 std::uint64_t TicksPerMicrosecond() {
     const std::uint64_t startNs = NowNs();
@@ -83,7 +93,9 @@ std::uint64_t TicksPerMicrosecond() {
 } // namespace
 
 PortServer::PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
-    : m_block(block), m_port(port), m_base(base), m_ticksPerUs(TicksPerMicrosecond()) {}
+    : m_block(block), m_port(port), m_base(base),
+      m_spinsBeforeYield(Processors() > 1 ? kSpinsBeforeYield : 0),
+      m_ticksPerUs(TicksPerMicrosecond()) {}
 
 ServeEnd PortServer::Serve(const volatile std::sig_atomic_t& stop, pid_t parent) {
     SharedBlock& block = m_block.block();
@@ -98,7 +110,7 @@ ServeEnd PortServer::Serve(const volatile std::sig_atomic_t& stop, pid_t parent)
         if (ServeFilled(block, &tail)) {
             block.tail.store(tail, std::memory_order_release);
             idleRounds = 0;
-        } else if (++idleRounds < kSpinsBeforeYield) {
+        } else if (++idleRounds < m_spinsBeforeYield) {
             CpuPause();
             if (idleRounds % kSpinsPerClockLook != 0)
                 continue;

@@ -56,6 +56,7 @@ private:
     PpdevPort& m_port;
     std::uint16_t m_base;
     ServeCounts m_counts;
+    unsigned m_spinsBeforeYield;
     int m_deviceError = 0;
     std::uint32_t m_epoch = 0; // the newest epoch seen, and acknowledged
     std::uint64_t m_lastServedTicks = 0;

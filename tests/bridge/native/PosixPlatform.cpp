@@ -45,6 +45,14 @@ void PosixPlatform::YieldThread() {
     ::sched_yield();
 }
 
+unsigned PosixPlatform::Processors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    return ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
+               ? static_cast<unsigned>(CPU_COUNT(&allowed))
+               : 2;
+}
+
 void PosixPlatform::SleepMs(unsigned milliseconds) {
     ::usleep(milliseconds * 1000u);
 }
