@@ -46,8 +46,9 @@ bool WaitUntil(BridgePlatform& platform, unsigned spinsBeforeYield, Done done, G
 
 } // namespace
 
-PortClient::PortClient(BridgePlatform& platform)
-    : m_platform(platform), m_spinsBeforeYield(platform.Processors() > 1 ? kSpinsBeforeYield : 0) {}
+PortClient::PortClient(BridgePlatform& platform, ReadBack readBack)
+    : m_platform(platform), m_readBack(readBack),
+      m_spinsBeforeYield(platform.Processors() > 1 ? kSpinsBeforeYield : 0) {}
 
 PortClient::~PortClient() {
     GiveClaim();
@@ -118,6 +119,8 @@ bool PortClient::TryOpen() {
     m_head = m_block->head.load(std::memory_order_relaxed);
     m_tailSeen = m_block->tail.load(std::memory_order_acquire);
     m_lastReturnTicks = 0;
+    for (Latch& latch : m_latches)
+        latch.sinceOpen = false; // the helper's claim (or another program) may have changed them
     m_state = State::Open;
     return true;
 }
@@ -265,11 +268,27 @@ bool PortClient::Queue(std::uint32_t access, bool mayWait) {
     return true;
 }
 
+// A read of the data or the control register that this program wrote since the bridge
+// opened reads back that byte (the control register's lines 0-3: the helper keeps the
+// rest): it is answered here, and still queued, so that the port gets the access in its
+// place and with its timing. The others (the status register above all, whose lines
+// the chip drives) wait for the helper's answer. On one processor every answer costs
+// two task switches; the program reads a register before each line change, and the
+// chip's answer only once per bit.
 std::uint8_t PortClient::Read(std::uint16_t address) {
     if (m_state == State::Releasing)
         return LatchedValue(address);
     if (m_state != State::Open)
         return kNoAnswer;
+    const std::uint16_t base =
+        static_cast<std::uint16_t>(m_block->base.load(std::memory_order_relaxed));
+    const Latch& latch = m_latches[address & 3];
+    if (m_readBack == ReadBack::FromLatch && latch.sinceOpen && latch.address == address &&
+        (address == base || address == base + 2)) {
+        if (!Queue(EncodeRead(address), true))
+            return kNoAnswer;
+        return address == base ? latch.value : latch.value & kControlLatchLines;
+    }
     const std::uint32_t sequence = m_head;
     if (!Queue(EncodeRead(address), true))
         return kNoAnswer;
@@ -292,7 +311,7 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
 }
 
 void PortClient::Write(std::uint16_t address, std::uint8_t value) {
-    m_latches[address & 3] = {address, value, true};
+    m_latches[address & 3] = {address, value, true, m_state == State::Open};
     if (m_state == State::Open)
         Queue(EncodeWrite(address, value), true);
     else if (m_state == State::Releasing && !HelperGone())

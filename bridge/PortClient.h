@@ -42,9 +42,15 @@ public:
     virtual void SleepMs(unsigned milliseconds) = 0;
 };
 
+// Where a read of the data or control register that the program wrote since the bridge
+// opened gets its answer: from the byte last written, which is what those registers read
+// back (the bridge DLL), or from the port, like every other read (for tests that look
+// at the port itself).
+enum class ReadBack { FromLatch, FromPort };
+
 class PortClient {
 public:
-    explicit PortClient(BridgePlatform& platform);
+    explicit PortClient(BridgePlatform& platform, ReadBack readBack = ReadBack::FromLatch);
     ~PortClient();
     PortClient(const PortClient&) = delete;
     PortClient& operator=(const PortClient&) = delete;
@@ -57,7 +63,8 @@ public:
     // Why the last IsOpen was false: another program holds the block's claim.
     bool InUseByAnotherProgram() const { return m_inUse; }
     // A byte read from the I/O address: queued behind the earlier writes, answered by the
-    // helper. 0xFF at once while the bridge is not open, or when the helper stops answering.
+    // helper, or at once with the byte last written when that is what the register reads
+    // back. 0xFF at once while the bridge is not open, or when the helper stops answering.
     std::uint8_t Read(std::uint16_t address);
     // Queues a byte write and returns; dropped while the bridge is not open.
     void Write(std::uint16_t address, std::uint8_t value);
@@ -94,6 +101,7 @@ private:
     std::uint8_t LatchedValue(std::uint16_t address) const;
 
     BridgePlatform& m_platform;
+    ReadBack m_readBack;
     unsigned m_spinsBeforeYield;
     // Guards m_block and m_claim against the claim's beat thread.
     std::mutex m_mapLock;
@@ -117,6 +125,7 @@ private:
         std::uint16_t address = 0;
         std::uint8_t value = 0;
         bool written = false;
+        bool sinceOpen = false; // written while open, and since the bridge opened
     };
     Latch m_latches[4];
 };

@@ -45,6 +45,9 @@ static_assert(Word::is_always_lock_free, "both sides need lock-free 32-bit atomi
 static_assert(sizeof(Word) == 4 && alignof(Word) == 4, "a 32-bit atomic is a plain word");
 
 constexpr std::uint32_t kBlockMagic = 0x54425054; // "TPBT" in memory order
+// The control register's lines a read gives back: the helper passes bits 0-3 to the
+// port and reads bits 4-7 as 0 (they belong to the kernel's driver).
+constexpr std::uint8_t kControlLatchLines = 0x0F;
 constexpr std::uint32_t kBlockVersion = 2;
 constexpr std::uint32_t kRingEntries = 1024; // a power of two
 constexpr std::uint32_t kRingMask = kRingEntries - 1;

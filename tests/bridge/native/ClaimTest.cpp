@@ -1,7 +1,8 @@
 // One program per shared block: a second program is turned away with a reason of its
 // own while the first one lives (also while it is idle, kept by its beat), and gets the
 // block once the first gives it back or its claim lapses; a program that lost its
-// claim that way no longer reaches the port.
+// claim that way no longer reaches the port. (The clients read the port itself, not
+// what they wrote.)
 #include "tests/bridge/native/HelperProcess.h"
 #include "tests/bridge/native/PosixPlatform.h"
 #include "tests/bridge/native/WorkDir.h"
@@ -24,7 +25,7 @@ constexpr std::uint16_t kData = 0x378;
 class Program {
 public:
     explicit Program(const std::string& blockPath)
-        : m_platform(blockPath), m_client(m_platform), m_beat([this] {
+        : m_platform(blockPath), m_client(m_platform, bridge::ReadBack::FromPort), m_beat([this] {
               while (!m_done) {
                   std::this_thread::sleep_for(
                       std::chrono::milliseconds(bridge::kClaimBeatInterval_ms));
@@ -53,7 +54,7 @@ TEST(OneProgramPerBlock, ASecondProgramIsTurnedAwayWhileTheFirstLivesEvenIdle) {
     std::this_thread::sleep_for(std::chrono::microseconds(2 * bridge::kClaimLapse_us));
 
     PosixPlatform platform(BlockPath(work.path()));
-    bridge::PortClient second(platform);
+    bridge::PortClient second(platform, bridge::ReadBack::FromPort);
     for (int round = 0; round < 20; ++round) {
         first->client().Write(kData, static_cast<std::uint8_t>(round));
         EXPECT_FALSE(second.IsOpen());
@@ -78,7 +79,7 @@ TEST(OneProgramPerBlock, ALapsedClaimIsTakenOverAndItsOldHolderIsOut) {
     HelperProcess helper(work.path(), {kFakeDevice});
     ASSERT_TRUE(helper.WaitUntilServing());
     PosixPlatform firstPlatform(BlockPath(work.path()));
-    bridge::PortClient first(firstPlatform);
+    bridge::PortClient first(firstPlatform, bridge::ReadBack::FromPort);
     ASSERT_TRUE(first.IsOpen());
     first.Write(kData, 0x11);
     ASSERT_EQ(first.Read(kData), 0x11);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -175,7 +176,7 @@ class HelperServing : public testing::Test {
 protected:
     HelperServing()
         : helper(dir.path(), {"--base", "0x278", kFakeDevice}, {"TAMBERLO_SIM_LPT=2"}),
-          platform(BlockPath(dir.path())), client(platform) {}
+          platform(BlockPath(dir.path())), client(platform, bridge::ReadBack::FromPort) {}
 
     WorkDir dir;
     HelperProcess helper;
@@ -205,6 +206,40 @@ TEST_F(HelperServing, TheThreeRegistersPassAsRawBytesAndOtherAddressesAreRefused
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.stderrText.find("refused 4 accesses outside 0x278-0x27A"), std::string::npos)
         << run.stderrText;
+}
+
+// A read of a register the program wrote reads back that byte at once (the control
+// register's lines 0-3), and still reaches the port in its place. The helper stops
+// itself right after the second access, so only the client can have answered.
+TEST(LatchedReads, AreAnsweredAtOnceAndStillReachThePortInTheirPlace) {
+    WorkDir dir;
+    HelperProcess helper(dir.path(), {kFakeDevice}, {"TAMBERLO_FAKE_PPDEV_STOP_AT=2"});
+    ASSERT_TRUE(helper.WaitUntilServing());
+    PosixPlatform platform(BlockPath(dir.path()));
+    bridge::PortClient client(platform);
+    ASSERT_TRUE(client.IsOpen());
+    EXPECT_EQ(client.Read(0x37A), 0x0C) << "not yet written: the port answers";
+    client.Write(0x378, 0x00);
+    for (int i = 0;
+         i < 1000 && ReadFile(DeviceLogPath(dir.path())).find("stopped") == std::string::npos; ++i)
+        ::usleep(5000);
+    const double seconds = SecondsOf([&] {
+        client.Write(0x378, 0x5A);
+        EXPECT_EQ(client.Read(0x378), 0x5A);
+        client.Write(0x37A, 0xF5);
+        EXPECT_EQ(client.Read(0x37A), 0x05);
+    });
+    EXPECT_LT(seconds, 0.1) << "waited for the stopped helper";
+    EXPECT_TRUE(client.IsOpen());
+
+    helper.Signal(SIGCONT);
+    EXPECT_EQ(client.Read(0x379) & 0x07, 0x07) << "the status register is read from the port";
+    helper.Signal(SIGTERM);
+    EXPECT_EQ(helper.Wait().exitCode, 0);
+    const std::string log = ReadFile(DeviceLogPath(dir.path()));
+    EXPECT_EQ(log.substr(log.find("continued\n") + 10),
+              "write data 0x5A\nread data\nwrite control 0x05\nread control\nread status\n"
+              "release\nclose\n");
 }
 
 TEST(HelperStopping, EachStopSignalReleasesThePortAndEndsCleanly) {
@@ -248,7 +283,7 @@ TEST(HelperKilled, TheWaitEndsAndTheBridgeStaysClosedUntilANewHelperAttaches) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
         PosixPlatform platform(BlockPath(dir.path()));
-        bridge::PortClient client(platform);
+        bridge::PortClient client(platform, bridge::ReadBack::FromPort);
         {
             HelperProcess helper(dir.path(), {kFakeDevice});
             ASSERT_TRUE(helper.WaitUntilServing());

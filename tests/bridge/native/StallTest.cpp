@@ -2,7 +2,7 @@
 // the program gave up on reaches the port later, the program hears of the failure before
 // the bridge opens again, and the release of its lines still arrives. The fake device
 // stops the helper (SIGSTOP) right after a chosen access and logs each access done after
-// the SIGCONT that continues it.
+// the SIGCONT that continues it. The clients read the port itself, not what they wrote.
 #include "tests/bridge/native/HelperProcess.h"
 #include "tests/bridge/native/PosixPlatform.h"
 #include "tests/bridge/native/WorkDir.h"
@@ -52,7 +52,7 @@ TEST(StalledHelper, WhatTheProgramGaveUpOnNeverReachesThePortButItsReleaseDoes) 
     HelperProcess helper(work.path(), {kFakeDevice}, {"TAMBERLO_FAKE_PPDEV_STOP_AT=28"});
     ASSERT_TRUE(helper.WaitUntilServing());
     PosixPlatform platform(BlockPath(work.path()));
-    bridge::PortClient client(platform);
+    bridge::PortClient client(platform, bridge::ReadBack::FromPort);
     ASSERT_TRUE(client.IsOpen());
     int round = 1;
     for (; round <= 10; ++round) {
@@ -90,7 +90,7 @@ TEST(StalledHelper, OnSigtermTheQueuedWritesAreServedFirst) {
     HelperProcess helper(work.path(), {kFakeDevice}, {"TAMBERLO_FAKE_PPDEV_STOP_AT=1"});
     ASSERT_TRUE(helper.WaitUntilServing());
     PosixPlatform platform(BlockPath(work.path()));
-    bridge::PortClient client(platform);
+    bridge::PortClient client(platform, bridge::ReadBack::FromPort);
     ASSERT_TRUE(client.IsOpen());
     client.Write(kData, 0x00);
     ASSERT_TRUE(WaitUntilStopped(work.path()));
@@ -112,7 +112,7 @@ TEST(StalledHelper, OnSigtermTheQueuedWritesAreServedFirst) {
 TEST(ReplacedHelper, MidOperationTheOperationFailsAndTheNextOneWorks) {
     WorkDir work;
     PosixPlatform platform(BlockPath(work.path()));
-    bridge::PortClient client(platform);
+    bridge::PortClient client(platform, bridge::ReadBack::FromPort);
     {
         HelperProcess first(work.path(), {kFakeDevice});
         ASSERT_TRUE(first.WaitUntilServing());
@@ -135,7 +135,7 @@ TEST(ReplacedHelper, MidOperationTheOperationFailsAndTheNextOneWorks) {
 TEST(ReplacedHelper, WhileIdleTheNextOperationUsesTheNewHelper) {
     WorkDir work;
     PosixPlatform platform(BlockPath(work.path()));
-    bridge::PortClient client(platform);
+    bridge::PortClient client(platform, bridge::ReadBack::FromPort);
     {
         HelperProcess first(work.path(), {kFakeDevice});
         ASSERT_TRUE(first.WaitUntilServing());
