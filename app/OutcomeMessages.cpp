@@ -20,6 +20,10 @@ const char kDriverNotRunning[] =
     "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
     "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
     "which starts the port helper.";
+const char kPortInUse[] =
+    "The printer port is busy: another program is using the printer port through the bridge.\n"
+    "Only one program at a time can use it. Close the other program (another tamberlo), "
+    "then try again.";
 
 const char* Copied(const char* text, char* buffer, std::size_t size) {
     std::snprintf(buffer, size, "%s", text);
@@ -87,6 +91,8 @@ const char* OutcomeMessage(Outcome outcome, const CDeviceOps& ops, char* buffer,
         return Copied(kPortRefused, buffer, size);
     case Outcome::DriverNotRunning:
         return Copied(kDriverNotRunning, buffer, size);
+    case Outcome::PortInUse:
+        return Copied(kPortInUse, buffer, size);
     case Outcome::DriverNotLoaded:
         return FormatDriverNotLoadedMessage(LastDriverLoadFailure(), buffer, size);
     case Outcome::NothingLoaded:

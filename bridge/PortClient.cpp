@@ -11,17 +11,19 @@ namespace bridge {
 namespace {
 
 constexpr std::uint8_t kNoAnswer = 0xFF; // what an undriven port reads
-// Spins before a waiting side starts to give its core away, and spins between two
-// looks at the clock.
-constexpr unsigned kSpinsBeforeYield = 2000;
+// Spins before a waiting side starts to give its core away, and spins between two looks
+// at the clock. A spin only helps while the helper runs on another processor: on one
+// processor it keeps the helper from answering, so there the wait yields at once.
+constexpr unsigned kSpinsBeforeYield = 200;
 constexpr unsigned kSpinsPerClockLook = 64;
+constexpr unsigned kSilentLook_ms = 1;
 constexpr std::uint64_t kMaxGap = 0xFFFFFFFFu;
 
 // Waits until `done()` or the helper timeout; `gone()` ends the wait early. The clock
 // is first read after a few spins: most waits are over by then, and under Wine a clock
 // reading is a system call.
 template <typename Done, typename Gone>
-bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
+bool WaitUntil(BridgePlatform& platform, unsigned spinsBeforeYield, Done done, Gone gone) {
     std::uint64_t start = 0;
     for (unsigned spin = 1;; ++spin) {
         if (done())
@@ -35,7 +37,7 @@ bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
             else if (now - start > kHelperTimeout_us)
                 return false;
         }
-        if (spin < kSpinsBeforeYield)
+        if (spin < spinsBeforeYield)
             platform.Pause();
         else
             platform.YieldThread();
@@ -44,27 +46,49 @@ bool WaitUntil(BridgePlatform& platform, Done done, Gone gone) {
 
 } // namespace
 
+PortClient::PortClient(BridgePlatform& platform, ReadBack readBack)
+    : m_platform(platform), m_readBack(readBack),
+      m_spinsBeforeYield(platform.Processors() > 1 ? kSpinsBeforeYield : 0) {}
+
 PortClient::~PortClient() {
+    GiveClaim();
     if (m_block != nullptr)
         m_platform.UnmapBlock(m_block);
 }
 
 bool PortClient::IsOpen() {
-    if (m_state == State::Open && StillOpen())
-        return true;
+    switch (m_state) {
+    case State::Open:
+        if (Healthy())
+            return true;
+        if (m_state != State::Open)
+            return false; // the claim was lost
+        // With every access served, nothing was lost: another helper may take over at once.
+        if (m_block->tail.load(std::memory_order_acquire) != m_head) {
+            GiveUp();
+            m_state = State::Releasing;
+            return false;
+        }
+        m_state = State::Disconnected;
+        break;
+    case State::GaveUp:
+        m_state = State::Releasing; // the program hears of it before anything opens again
+        return false;
+    case State::Disconnected:
+    case State::Releasing:
+        break;
+    }
     return TryOpen();
 }
 
-bool PortClient::StillOpen() {
-    if (HelperGone()) {
-        m_state = State::Disconnected;
+// The helper still serves this program: attached, the same one, beating, and the claim
+// still this program's.
+bool PortClient::Healthy() {
+    if (!m_claim.Held(*m_block)) {
+        LoseClaim();
         return false;
     }
-    if (!HeartbeatFresh()) {
-        CloseOnSilentHelper();
-        return false;
-    }
-    return true;
+    return !HelperGone() && HeartbeatFresh();
 }
 
 bool PortClient::HelperGone() const {
@@ -72,69 +96,130 @@ bool PortClient::HelperGone() const {
            m_block->generation.load(std::memory_order_acquire) != m_generation;
 }
 
-void PortClient::CloseOnSilentHelper() {
-    m_state = State::Closed;
-}
-
-bool PortClient::HeartbeatFresh() {
-    const std::uint32_t beat = m_block->heartbeat.load(std::memory_order_acquire);
-    const std::uint64_t now = m_platform.NowUs();
-    if (beat != m_lastBeat) {
-        m_lastBeat = beat;
-        m_lastBeatUs = now;
-        return true;
-    }
-    return now - m_lastBeatUs <= kHelperTimeout_us;
-}
-
-// A block whose helper detached (or no block at all) is mapped afresh: a helper that
-// exits removes its file, and the next one may have made a new one.
-bool PortClient::Remap() {
-    if (m_block != nullptr && m_block->attached.load(std::memory_order_acquire) != 0)
-        return true;
-    if (m_block != nullptr)
-        m_platform.UnmapBlock(m_block);
-    m_block = m_platform.MapBlock();
-    return m_block != nullptr;
-}
-
 bool PortClient::TryOpen() {
-    if (!Remap() || m_block->attached.load(std::memory_order_acquire) == 0) {
-        m_state = State::Disconnected; // whoever attaches next is a new helper
+    m_inUse = false;
+    Remap();
+    if (m_block == nullptr || !HelperAlive())
         return false;
+    {
+        std::lock_guard<std::mutex> lock(m_mapLock);
+        if (!m_claim.Held(*m_block)) {
+            if (!m_claim.Take(*m_block, m_platform)) {
+                m_inUse = true;
+                return false;
+            }
+            // Entries that an earlier holder of the block left queued are never served.
+            m_epoch = m_block->epoch.load(std::memory_order_relaxed) + 1;
+            m_block->epoch.store(m_epoch, std::memory_order_release);
+        }
     }
-    const std::uint32_t generation = m_block->generation.load(std::memory_order_acquire);
-    if (m_state == State::Closed && generation == m_generation)
-        return false; // still the helper that stopped answering
-    m_generation = generation;
-    if (!WaitForHeartbeat()) {
-        CloseOnSilentHelper();
+    if (!WaitForAcknowledgement())
         return false;
-    }
+    m_generation = m_block->generation.load(std::memory_order_acquire);
     m_head = m_block->head.load(std::memory_order_relaxed);
     m_tailSeen = m_block->tail.load(std::memory_order_acquire);
     m_lastReturnTicks = 0;
+    for (Latch& latch : m_latches)
+        latch.sinceOpen = false; // the helper's claim (or another program) may have changed them
     m_state = State::Open;
     return true;
 }
 
-// A helper that is alive counts its heartbeat up within milliseconds; one that was
-// killed left `attached` set and never will.
-bool PortClient::WaitForHeartbeat() {
-    const std::uint32_t first = m_block->heartbeat.load(std::memory_order_acquire);
+// Looks at the block's path again: a helper that exits removes its file, and a helper
+// that starts makes a new one, which replaces the block mapped so far.
+void PortClient::Remap() {
+    SharedBlock* found = m_platform.MapBlock();
+    if (found == nullptr) {
+        if (m_block != nullptr && m_block->attached.load(std::memory_order_acquire) == 0)
+            Adopt(nullptr);
+        return;
+    }
+    // The same file mapped twice shows the same helper's words.
+    if (m_block != nullptr &&
+        found->generation.load(std::memory_order_acquire) ==
+            m_block->generation.load(std::memory_order_acquire) &&
+        found->helperPid.load(std::memory_order_relaxed) ==
+            m_block->helperPid.load(std::memory_order_relaxed)) {
+        m_platform.UnmapBlock(found);
+        return;
+    }
+    Adopt(found);
+}
+
+void PortClient::Adopt(SharedBlock* block) {
+    SharedBlock* old = m_block;
+    {
+        std::lock_guard<std::mutex> lock(m_mapLock);
+        if (old != nullptr)
+            m_claim.Give(*old);
+        m_claim.Forget();
+        m_block = block;
+    }
+    if (old != nullptr)
+        m_platform.UnmapBlock(old);
+    m_state = State::Disconnected;
+    m_lastBeatUs = 0;
+    m_silent = false;
+}
+
+// Attached and beating. A helper that was found silent is taken for dead at once until
+// its heartbeat moves again, so that asking costs a wait only once.
+bool PortClient::HelperAlive() {
+    if (m_block->attached.load(std::memory_order_acquire) == 0)
+        return false;
+    if (m_silent && m_block->heartbeat.load(std::memory_order_acquire) == m_silentBeat)
+        return false;
+    if (HeartbeatFresh())
+        return true;
     const std::uint64_t start = m_platform.NowUs();
     do {
-        const std::uint32_t beat = m_block->heartbeat.load(std::memory_order_acquire);
-        if (beat != first) {
-            m_lastBeat = beat;
-            m_lastBeatUs = m_platform.NowUs();
+        m_platform.SleepMs(kSilentLook_ms);
+        if (HeartbeatFresh())
             return true;
-        }
-        if (HelperGone())
-            return false;
-        m_platform.SleepMs(1);
     } while (m_platform.NowUs() - start <= kHelperTimeout_us);
+    m_silent = true;
+    m_silentBeat = m_lastBeat;
     return false;
+}
+
+// The heartbeat moved since the last look, or within the time-out before it. Not yet
+// watched, it must be seen moving.
+bool PortClient::HeartbeatFresh() {
+    const std::uint32_t beat = m_block->heartbeat.load(std::memory_order_acquire);
+    const std::uint64_t now = m_platform.NowUs();
+    const bool watched = m_lastBeatUs != 0;
+    if (beat != m_lastBeat || !watched) {
+        m_lastBeat = beat;
+        m_lastBeatUs = now;
+        m_silent = false;
+        return watched;
+    }
+    return now - m_lastBeatUs <= kHelperTimeout_us;
+}
+
+// A live helper acknowledges a new epoch within one of its naps.
+bool PortClient::WaitForAcknowledgement() {
+    return WaitUntil(
+        m_platform, m_spinsBeforeYield,
+        [&] { return m_block->epochAck.load(std::memory_order_acquire) == m_epoch; },
+        [&] { return m_block->attached.load(std::memory_order_acquire) == 0; });
+}
+
+// Nothing queued so far may reach the port any more: a helper that was only stopped
+// drops it when it runs again.
+void PortClient::GiveUp() {
+    if (m_claim.Held(*m_block)) {
+        ++m_epoch;
+        m_block->epoch.store(m_epoch, std::memory_order_release);
+    }
+    m_state = State::GaveUp;
+}
+
+// Another program took the block over while this one was stopped for longer than the
+// claim's lapse: this program must not touch the ring any more.
+void PortClient::LoseClaim() {
+    m_inUse = true;
+    m_state = State::Disconnected;
 }
 
 // Room for the entry numbered `sequence`. The tail last seen usually shows room
@@ -144,7 +229,7 @@ bool PortClient::WaitForRoom(std::uint32_t sequence, bool* waited) {
         return true;
     *waited = true;
     return WaitUntil(
-        m_platform,
+        m_platform, m_spinsBeforeYield,
         [&] {
             m_tailSeen = m_block->tail.load(std::memory_order_acquire);
             return sequence - m_tailSeen < kRingEntries;
@@ -154,18 +239,28 @@ bool PortClient::WaitForRoom(std::uint32_t sequence, bool* waited) {
 
 // The entry's gap is the program's own time since the previous access returned: time
 // spent here waiting for the helper is not part of the spacing the port should see.
-bool PortClient::Queue(std::uint32_t access) {
+// Without `mayWait`, an entry that finds the ring full is dropped.
+bool PortClient::Queue(std::uint32_t access, bool mayWait) {
+    if (!m_claim.Held(*m_block)) {
+        LoseClaim();
+        return false;
+    }
     const std::uint64_t start = TimestampTicks();
     const std::uint64_t gap = m_lastReturnTicks == 0 ? 0 : start - m_lastReturnTicks;
     const std::uint32_t sequence = m_head;
     bool waited = false;
-    if (!WaitForRoom(sequence, &waited)) {
-        CloseOnSilentHelper();
+    if (!mayWait) {
+        m_tailSeen = m_block->tail.load(std::memory_order_acquire);
+        if (sequence - m_tailSeen >= kRingEntries)
+            return false;
+    } else if (!WaitForRoom(sequence, &waited)) {
+        GiveUp();
         return false;
     }
     RingEntry& entry = m_block->ring[sequence & kRingMask];
     entry.gap.store(gap > kMaxGap ? kMaxGap : static_cast<std::uint32_t>(gap),
                     std::memory_order_relaxed);
+    entry.epoch.store(m_epoch, std::memory_order_relaxed);
     entry.access.store(access | LapMark(sequence), std::memory_order_release);
     m_head = sequence + 1;
     m_block->head.store(m_head, std::memory_order_relaxed);
@@ -173,23 +268,41 @@ bool PortClient::Queue(std::uint32_t access) {
     return true;
 }
 
+// A read of the data or the control register that this program wrote since the bridge
+// opened reads back that byte (the control register's lines 0-3: the helper keeps the
+// rest): it is answered here, and still queued, so that the port gets the access in its
+// place and with its timing. The others (the status register above all, whose lines
+// the chip drives) wait for the helper's answer. On one processor every answer costs
+// two task switches; the program reads a register before each line change, and the
+// chip's answer only once per bit.
 std::uint8_t PortClient::Read(std::uint16_t address) {
+    if (m_state == State::Releasing)
+        return LatchedValue(address);
     if (m_state != State::Open)
         return kNoAnswer;
+    const std::uint16_t base =
+        static_cast<std::uint16_t>(m_block->base.load(std::memory_order_relaxed));
+    const Latch& latch = m_latches[address & 3];
+    if (m_readBack == ReadBack::FromLatch && latch.sinceOpen && latch.address == address &&
+        (address == base || address == base + 2)) {
+        if (!Queue(EncodeRead(address), true))
+            return kNoAnswer;
+        return address == base ? latch.value : latch.value & kControlLatchLines;
+    }
     const std::uint32_t sequence = m_head;
-    if (!Queue(EncodeRead(address)))
+    if (!Queue(EncodeRead(address), true))
         return kNoAnswer;
     const std::uint32_t ticket = TicketOf(sequence);
     std::uint32_t answer = 0;
     const bool answered = WaitUntil(
-        m_platform,
+        m_platform, m_spinsBeforeYield,
         [&] {
             answer = m_block->answer.load(std::memory_order_acquire);
             return AnswerTicket(answer) == ticket;
         },
         [&] { return HelperGone(); });
     if (!answered) {
-        CloseOnSilentHelper();
+        GiveUp();
         return kNoAnswer;
     }
     m_tailSeen = sequence + 1; // the helper has served everything up to this read
@@ -198,8 +311,34 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
 }
 
 void PortClient::Write(std::uint16_t address, std::uint8_t value) {
+    m_latches[address & 3] = {address, value, true, m_state == State::Open};
     if (m_state == State::Open)
-        Queue(EncodeWrite(address, value));
+        Queue(EncodeWrite(address, value), true);
+    else if (m_state == State::Releasing && !HelperGone())
+        Queue(EncodeWrite(address, value), false);
+}
+
+std::uint8_t PortClient::LatchedValue(std::uint16_t address) const {
+    const Latch& latch = m_latches[address & 3];
+    return latch.written && latch.address == address ? latch.value : kNoAnswer;
+}
+
+void PortClient::BeatClaim() {
+    std::lock_guard<std::mutex> lock(m_mapLock);
+    if (m_block != nullptr)
+        m_claim.Beat(*m_block);
+}
+
+void PortClient::GiveClaim() {
+    std::lock_guard<std::mutex> lock(m_mapLock);
+    if (m_block != nullptr)
+        m_claim.Give(*m_block);
+}
+
+void PortClient::GiveClaimAtExit() {
+    std::unique_lock<std::mutex> lock(m_mapLock, std::try_to_lock);
+    if (lock.owns_lock() && m_block != nullptr)
+        m_claim.Give(*m_block);
 }
 
 } // namespace bridge

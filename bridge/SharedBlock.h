@@ -1,7 +1,7 @@
-// The shared memory block between the bridge inpout32.dll (32-bit, inside a Wine
-// program) and the native tamberlo-ppdev helper (64-bit): one small file, by default
-// /dev/shm/tamberlo-port, that both sides map. Wine maps a file of the Unix file system
-// with a shared mmap of that same file, so both sides see one piece of memory.
+// The shared memory block between the bridge inpout32.dll (inside a Wine program) and the
+// native tamberlo-ppdev helper: one small file in a directory only its user can use (see
+// BlockPath.h) that both sides map. Wine maps a file of the Unix file system with a
+// shared mmap of that same file, so both sides see one piece of memory.
 //
 // Every field is a 32-bit atomic, lock-free, so the 32-bit and the 64-bit compiler lay
 // the block out the same way and each access is one aligned load or store. Fields written
@@ -22,6 +22,15 @@
 // that: a helper that fell behind (descheduled, or napping) must not squeeze the
 // program's bit delays out of a burst of queued writes, or the chip would see clock
 // pulses shorter than the program made them.
+//
+// And each entry carries the epoch it was queued in. When the program gives up waiting
+// (a helper that was stopped or starved for longer than the time-out), it counts `epoch`
+// up: the helper serves only entries of the current epoch, so nothing the program
+// abandoned reaches the port later, and it acknowledges the new epoch in `epochAck`.
+// A program that takes the block over from another one counts the epoch up as well.
+//
+// One program at a time uses a block: it holds `client` (taken with a compare-and-swap)
+// and counts `clientBeat` up while it lives; a claim whose beat stopped has lapsed.
 #pragma once
 
 #include <atomic>
@@ -35,20 +44,19 @@ using Word = std::atomic<std::uint32_t>;
 static_assert(Word::is_always_lock_free, "both sides need lock-free 32-bit atomics");
 static_assert(sizeof(Word) == 4 && alignof(Word) == 4, "a 32-bit atomic is a plain word");
 
-// Where the block lives, and the environment variable that moves it (a Unix path).
-constexpr const char* kDefaultBlockPath = "/dev/shm/tamberlo-port";
-constexpr const char* kBlockPathVariable = "TAMBERLO_BRIDGE_SHM";
-
 constexpr std::uint32_t kBlockMagic = 0x54425054; // "TPBT" in memory order
-constexpr std::uint32_t kBlockVersion = 1;
+// The control register's lines a read gives back: the helper passes bits 0-3 to the
+// port and reads bits 4-7 as 0 (they belong to the kernel's driver).
+constexpr std::uint8_t kControlLatchLines = 0x0F;
+constexpr std::uint32_t kBlockVersion = 2;
 constexpr std::uint32_t kRingEntries = 1024; // a power of two
 constexpr std::uint32_t kRingMask = kRingEntries - 1;
 static_assert((kRingEntries & kRingMask) == 0, "ring indices wrap with a mask");
 
-// A ring entry: bit 31 set for a read; bits 24-30 the lap mark; bits 16-23 the byte to
-// write; bits 0-15 the I/O address. The mark of entry number `sequence` is its lap
-// modulo 127, plus 1: an entry still holding the previous lap's mark (or a zeroed
-// block's 0) is not yet filled.
+// A ring entry's access word: bit 31 set for a read; bits 24-30 the lap mark; bits 16-23
+// the byte to write; bits 0-15 the I/O address. The mark of entry number `sequence` is
+// its lap modulo 127, plus 1: an entry still holding the previous lap's mark (or a
+// zeroed block's 0) is not yet filled.
 constexpr std::uint32_t kReadFlag = 0x80000000u;
 constexpr std::uint32_t kLapMarks = 127;
 
@@ -91,14 +99,17 @@ constexpr std::uint32_t AnswerTicket(std::uint32_t answer) {
 struct RingEntry {
     Word access; // EncodeRead / EncodeWrite with the LapMark, stored last
     Word gap;    // ticks the program spent since the access before; 0 = serve at once
+    Word epoch;  // the program's epoch when it queued the entry
+    std::uint32_t reserved;
 };
-static_assert(sizeof(RingEntry) == 8, "layout shared by both sides");
+static_assert(sizeof(RingEntry) == 16, "layout shared by both sides");
 
 struct SharedBlock {
-    // Written by the helper when it attaches and detaches. `magic` is stored last when
-    // the helper sets up a new block, so a reader that sees it sees the rest; `attached`
-    // is stored last when it attaches. Launch scripts read `attached` (byte offset 12)
-    // and `helperPid` (24) with od to know that their helper is serving.
+    // Written by the helper when it sets the block up, attaches and detaches, and its
+    // heartbeat. `magic` is stored last when the helper sets up a new block, so a reader
+    // that sees it sees the rest; `attached` is stored last when it attaches. Launch
+    // scripts read `attached` (byte offset 12), `heartbeat` (20) and `helperPid` (24)
+    // with od to know that their helper is serving.
     Word magic;
     Word version;
     Word ringEntries;
@@ -110,12 +121,19 @@ struct SharedBlock {
     Word refused; // accesses outside the three registers, refused so far
     std::uint32_t reserved0[7];
     // Written by the helper while it serves.
-    Word tail; // entries served
+    Word tail; // entries served or dropped
     Word answer;
-    std::uint32_t reserved1[14];
-    // Written by the program.
+    Word epochAck; // the newest epoch the helper has seen
+    std::uint32_t reserved1[13];
+    // Written by the program on every access.
     Word head; // entries queued; read by a helper when it attaches
     std::uint32_t reserved2[15];
+    // Written by the program now and then.
+    Word epoch;       // entries of older epochs are dropped, never served
+    Word client;      // the claim of the program using the block; 0 = none
+    Word clientBeat;  // counted up by the claiming program while it lives
+    Word claimSerial; // counted up by every program that claims, for a token of its own
+    std::uint32_t reserved3[12];
     RingEntry ring[kRingEntries];
 };
 
@@ -131,8 +149,20 @@ static_assert(offsetof(SharedBlock, base) == 28, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, refused) == 32, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, tail) == 64, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, answer) == 68, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, epochAck) == 72, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, head) == 128, "layout shared by both sides");
-static_assert(offsetof(SharedBlock, ring) == 192, "layout shared by both sides");
-static_assert(sizeof(SharedBlock) == 192 + 8 * kRingEntries, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, epoch) == 192, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, client) == 196, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, clientBeat) == 200, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, claimSerial) == 204, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, ring) == 256, "layout shared by both sides");
+static_assert(sizeof(SharedBlock) == 256 + 16 * kRingEntries, "layout shared by both sides");
+
+// A mapped block that a helper set up for this layout.
+inline bool IsBlockOfThisLayout(const SharedBlock& block) {
+    return block.magic.load(std::memory_order_acquire) == kBlockMagic &&
+           block.version.load(std::memory_order_relaxed) == kBlockVersion &&
+           block.ringEntries.load(std::memory_order_relaxed) == kRingEntries;
+}
 
 } // namespace bridge

@@ -50,6 +50,8 @@ Outcome PortOutcome(PortProblem problem) {
         return Outcome::PortRefused;
     case PortProblem::DriverNotRunning:
         return Outcome::DriverNotRunning;
+    case PortProblem::PortInUse:
+        return Outcome::PortInUse;
     case PortProblem::DriverNotLoaded:
         return Outcome::DriverNotLoaded;
     case PortProblem::None:

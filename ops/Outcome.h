@@ -10,6 +10,7 @@ enum class Outcome {
     PortRefused,      // Windows refused the port instructions: no port driver
     DriverNotRunning, // the port driver DLL is there, its driver is not running (or stopped)
     DriverNotLoaded,  // a port driver DLL is there, but it cannot be used
+    PortInUse,        // the Linux bridge: another program uses the port through it
     NothingLoaded,    // an operation that needs the image, with nothing loaded
     NoLockChosen,     // Lock Bit with neither lock variant chosen
     NotOpened,        // the port choice or the delays stopped the opening (already told)

@@ -9,9 +9,14 @@
 
 namespace {
 
+// The Linux bridge's extra export: TRUE when its driver is not open because another
+// program uses the port through it. Other drivers do not have it.
+using InUseFn = BOOL(WINAPI*)();
+
 struct Route {
     PortRoute kind = PortRoute::NotChosen;
     InpOutCalls driver = {};
+    InUseFn inUse = nullptr;
 };
 
 enum class DriverSearch { Loaded, Absent, NotUsable };
@@ -21,6 +26,10 @@ constexpr int kAbsentPortLevels = 0xFF;
 Route g_route;
 const InpOutCalls* g_injected = nullptr;
 DriverLoadFailure g_loadFailure = {};
+// A driver found not running during an operation stays so for the operation: a driver
+// that opens again meanwhile (the Linux bridge, once its helper runs again) has lost
+// accesses of the operation.
+PortProblem g_driverProblem = PortProblem::None;
 
 // An export by name, as the function type the caller knows it has (the generic
 // function pointer type in between is the one C++ allows such casts through).
@@ -42,7 +51,7 @@ DriverSearch NotUsable(const char* path, DWORD error) {
 }
 
 // InpOut32 as its users know it. A DLL without IsInpOutDriverOpen counts as open.
-DriverSearch LoadInpOut32(InpOutCalls* driver) {
+DriverSearch LoadInpOut32(InpOutCalls* driver, InUseFn* inUse) {
     // A damaged or blocked DLL must not bring up a system error box of its own.
     const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE dll = ::LoadLibraryA(kPortDriverDll); // kept loaded for the whole run
@@ -56,6 +65,7 @@ DriverSearch LoadInpOut32(InpOutCalls* driver) {
     driver->inp32 = Export<short(WINAPI*)(short)>(dll, "Inp32");
     driver->out32 = Export<void(WINAPI*)(short, short)>(dll, "Out32");
     driver->isOpen = Export<BOOL(WINAPI*)()>(dll, "IsInpOutDriverOpen");
+    *inUse = Export<InUseFn>(dll, "IsPortInUseByAnotherProgram");
     if (driver->inp32 != nullptr && driver->out32 != nullptr)
         return DriverSearch::Loaded;
     const DWORD length = ::GetModuleFileNameA(dll, path, MAX_PATH);
@@ -66,27 +76,33 @@ DriverSearch LoadInpOut32(InpOutCalls* driver) {
 
 void ChooseRoute() {
     if (g_injected != nullptr) {
-        g_route = {PortRoute::Driver, *g_injected};
+        g_route = {PortRoute::Driver, *g_injected, nullptr};
         return;
     }
     if (g_route.kind == PortRoute::Driver || g_route.kind == PortRoute::Direct)
         return; // decided for the whole run
     InpOutCalls driver{};
-    switch (LoadInpOut32(&driver)) {
+    InUseFn inUse = nullptr;
+    switch (LoadInpOut32(&driver, &inUse)) {
     case DriverSearch::Loaded:
-        g_route = {PortRoute::Driver, driver};
+        g_route = {PortRoute::Driver, driver, inUse};
         break;
     case DriverSearch::Absent:
-        g_route = {PortRoute::Direct, {}};
+        g_route = {PortRoute::Direct, {}, nullptr};
         break;
     case DriverSearch::NotUsable:
-        g_route = {PortRoute::Unusable, {}};
+        g_route = {PortRoute::Unusable, {}, nullptr};
         break;
     }
 }
 
-bool DriverRunning() {
-    return g_route.driver.isOpen == nullptr || g_route.driver.isOpen() != FALSE;
+PortProblem DriverProblem() {
+    if (g_driverProblem == PortProblem::None && g_route.driver.isOpen != nullptr &&
+        g_route.driver.isOpen() == FALSE)
+        g_driverProblem = g_route.inUse != nullptr && g_route.inUse() != FALSE
+                              ? PortProblem::PortInUse
+                              : PortProblem::DriverNotRunning;
+    return g_driverProblem;
 }
 
 } // namespace
@@ -109,9 +125,8 @@ PortProblem BeginPortAccess() {
     ForgetDirectPortRefusal();
     if (g_route.kind == PortRoute::Unusable)
         return PortProblem::DriverNotLoaded;
-    if (g_route.kind == PortRoute::Driver && !DriverRunning())
-        return PortProblem::DriverNotRunning;
-    return PortProblem::None;
+    g_driverProblem = PortProblem::None;
+    return g_route.kind == PortRoute::Driver ? DriverProblem() : PortProblem::None;
 }
 
 int PortIn(WORD address) {
@@ -139,7 +154,7 @@ void PortOut(WORD address, int value) {
 PortProblem PortAccessProblem() {
     switch (g_route.kind) {
     case PortRoute::Driver:
-        return DriverRunning() ? PortProblem::None : PortProblem::DriverNotRunning;
+        return DriverProblem();
     case PortRoute::Unusable:
         return PortProblem::DriverNotLoaded;
     default:

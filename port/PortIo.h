@@ -13,6 +13,7 @@ enum class PortProblem {
     DriverNotRunning, // the driver DLL is there, but its kernel driver is not (or stopped)
     Refused,          // Windows refused an in/out instruction: no driver opened the port
     DriverNotLoaded,  // a driver DLL is there, but it could not be loaded or is no port driver
+    PortInUse,        // the Linux bridge: another program uses the port through it
 };
 
 // Starts the port accesses of a device operation. The first call loads the driver DLL
@@ -28,7 +29,8 @@ int PortIn(WORD address);
 void PortOut(WORD address, int value);
 
 // The problem met since BeginPortAccess: a refused access (each refused access did
-// nothing; the others went through), or the driver no longer running.
+// nothing; the others went through), or the driver no longer running (which stays so
+// until the next BeginPortAccess, even if the driver runs again meanwhile).
 PortProblem PortAccessProblem();
 
 // The driver DLL that was found but could not be used (PortProblem::DriverNotLoaded).

@@ -1,24 +1,63 @@
 // The bridge inpout32.dll: the InpOut32 port-driver interface (Inp32, Out32,
 // IsInpOutDriverOpen, exported under their plain names) carried to the tamberlo-ppdev
 // helper through the shared block. One PortClient serves all threads, one at a time.
+//
+// One more export tells a program why the driver is not open: IsPortInUseByAnotherProgram
+// is TRUE when another program holds the block. A thread of the DLL's own keeps this
+// program's claim on the block alive, also while the program is idle; the DLL stays
+// loaded while it runs, and the claim is given back when the process ends.
 #include "bridge/PortClient.h"
 #include "bridge/dll/WinePlatform.h"
 
 #include <windows.h>
 
+#include <new>
+
 namespace {
 
 CRITICAL_SECTION g_lock;
+bridge::PortClient* g_client = nullptr; // made at the first call, never destroyed
 
+// Never destroyed: at the process's end the beat thread is gone, maybe holding the
+// client's lock, and a destructor would wait for it.
 bridge::PortClient& Client() {
-    static bridge::WinePlatform platform;
-    static bridge::PortClient client(platform);
-    return client;
+    if (g_client == nullptr) {
+        alignas(bridge::WinePlatform) static unsigned char platform[sizeof(bridge::WinePlatform)];
+        alignas(bridge::PortClient) static unsigned char client[sizeof(bridge::PortClient)];
+        auto* made = new (platform) bridge::WinePlatform;
+        g_client = new (client) bridge::PortClient(*made);
+    }
+    return *g_client;
+}
+
+DWORD WINAPI BeatClaim(LPVOID) {
+    for (;;) {
+        ::Sleep(bridge::kClaimBeatInterval_ms);
+        g_client->BeatClaim();
+    }
+}
+
+// The beat thread, started once, with the DLL pinned so that it cannot be unloaded
+// under the thread.
+void StartClaimBeat() {
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    Client();
+    HMODULE self = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCSTR>(&BeatClaim), &self);
+    if (HANDLE thread = ::CreateThread(nullptr, 0, &BeatClaim, nullptr, 0, nullptr))
+        ::CloseHandle(thread);
 }
 
 class Locked {
 public:
-    Locked() { ::EnterCriticalSection(&g_lock); }
+    Locked() {
+        ::EnterCriticalSection(&g_lock);
+        StartClaimBeat();
+    }
     ~Locked() { ::LeaveCriticalSection(&g_lock); }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
@@ -43,9 +82,18 @@ __declspec(dllexport) BOOL WINAPI IsInpOutDriverOpen() {
     return Client().IsOpen() ? TRUE : FALSE;
 }
 
+// TRUE when the last IsInpOutDriverOpen was FALSE because another program uses the
+// printer port through this bridge.
+__declspec(dllexport) BOOL WINAPI IsPortInUseByAnotherProgram() {
+    Locked locked;
+    return Client().InUseByAnotherProgram() ? TRUE : FALSE;
+}
+
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH)
         ::InitializeCriticalSection(&g_lock);
+    if (reason == DLL_PROCESS_DETACH && g_client != nullptr)
+        g_client->GiveClaimAtExit();
     return TRUE;
 }
 

@@ -1,6 +1,8 @@
 // The bridge's platform under Wine: see WinePlatform.h.
 #include "bridge/dll/WinePlatform.h"
 
+#include "bridge/BlockPath.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,13 +11,36 @@ namespace bridge {
 
 namespace {
 
-// The block's Unix path: TAMBERLO_BRIDGE_SHM, else the fixed default.
-std::string UnixBlockPath() {
-    char value[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA(kBlockPathVariable, value, sizeof value);
-    if (length > 0 && length < sizeof value)
-        return std::string(value, length);
-    return kDefaultBlockPath;
+// A variable of the Unix environment (which Wine passes on) in UTF-8, the Unix form of
+// its file names; false when it is not set.
+bool Utf8Variable(const char* name, std::string* value) {
+    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    const DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0)
+        return false;
+    std::wstring wide(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), &wide[0], size);
+    if (length == 0 || length >= size)
+        return false;
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(length),
+                                            nullptr, 0, nullptr, nullptr);
+    value->assign(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(length), &(*value)[0], bytes,
+                          nullptr, nullptr);
+    return true;
+}
+
+// The block's Unix path, chosen as the helper chooses it; false when there is none this
+// DLL can take (no runtime directory, a relative path, a path too long): never another
+// place instead.
+bool UnixBlockPath(std::string* path) {
+    std::string given;
+    std::string runtimeDir;
+    const bool hasGiven = Utf8Variable(kBlockPathVariable, &given);
+    const bool hasRuntimeDir = Utf8Variable(kRuntimeDirVariable, &runtimeDir);
+    const BlockPathChoice choice = ChooseBlockPath(
+        hasGiven ? given.c_str() : nullptr, hasRuntimeDir ? runtimeDir.c_str() : nullptr, path);
+    return choice == BlockPathChoice::Given || choice == BlockPathChoice::Default;
 }
 
 // Wine's own conversion knows the drive mappings of the prefix; without it (an older
@@ -32,21 +57,37 @@ std::wstring WindowsPath(const std::string& unixPath) {
             return path;
         }
     }
-    std::wstring path = L"Z:";
-    for (char c : unixPath)
-        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    const std::string windows = "Z:" + unixPath;
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, windows.c_str(),
+                                             static_cast<int>(windows.size()), nullptr, 0);
+    std::wstring path(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, windows.c_str(), static_cast<int>(windows.size()), &path[0],
+                          length);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
     return path;
 }
 
+// What the Windows side can check of the file: a regular disk file, not a directory,
+// of exactly the block's size. The rest (owner, mode, links) the helper checked, in a
+// directory only this user can change.
 bool HoldsBlock(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return false;
     LARGE_INTEGER size{};
-    return ::GetFileSizeEx(file, &size) && size.QuadPart >= LONGLONG{sizeof(SharedBlock)};
+    return ::GetFileSizeEx(file, &size) && size.QuadPart == LONGLONG{sizeof(SharedBlock)};
 }
 
 } // namespace
 
 SharedBlock* WinePlatform::MapBlock() {
-    const std::wstring path = WindowsPath(UnixBlockPath());
+    std::string unixPath;
+    if (!UnixBlockPath(&unixPath))
+        return nullptr;
+    const std::wstring path = WindowsPath(unixPath);
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -63,9 +104,7 @@ SharedBlock* WinePlatform::MapBlock() {
     }
     ::CloseHandle(file);
     auto* block = static_cast<SharedBlock*>(view);
-    if (block != nullptr && (block->magic.load(std::memory_order_acquire) != kBlockMagic ||
-                             block->version.load(std::memory_order_relaxed) != kBlockVersion ||
-                             block->ringEntries.load(std::memory_order_relaxed) != kRingEntries)) {
+    if (block != nullptr && !IsBlockOfThisLayout(*block)) {
         ::UnmapViewOfFile(view);
         block = nullptr;
     }
@@ -94,6 +133,18 @@ void WinePlatform::Pause() {
 
 void WinePlatform::YieldThread() {
     ::SwitchToThread();
+}
+
+// Wine gives the process the processors of its Unix process (taskset included).
+unsigned WinePlatform::Processors() {
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+    if (!::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
+        return 2;
+    unsigned count = 0;
+    for (; process != 0; process &= process - 1)
+        ++count;
+    return count;
 }
 
 void WinePlatform::SleepMs(unsigned milliseconds) {

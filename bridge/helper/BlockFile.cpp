@@ -1,21 +1,33 @@
-// The helper's side of the shared block: see BlockFile.h. The lock is an flock on the
-// file: the kernel drops it when its holder ends in any way, so a helper killed with
-// SIGKILL never blocks the next one, while two live helpers can never share a block.
+// The helper's side of the shared block: see BlockFile.h.
+//
+// Every step works on the opened directory (openat, fstatat, unlinkat), so the checks
+// and the changes are about the same directory even if its path is changed meanwhile;
+// files are checked on what was opened, never by a second look up of the path. After
+// locking, and before removing, the helper checks that the path still names the locked
+// file: two helpers starting at once on one path then never serve or remove each
+// other's block.
 #include "bridge/helper/BlockFile.h"
+
+#include "bridge/helper/BlockRefusal.h"
+#include "bridge/helper/TruncationGuard.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace bridge {
 
 namespace {
+
+// A helper starting while another one sets up or removes a block on the same path sees
+// the file change under it; it looks again this often before it gives up.
+constexpr int kAttempts = 4;
 
 // The pid a block names, read without mapping it (the file may still be short).
 std::uint32_t PidInFile(int fd) {
@@ -25,76 +37,167 @@ std::uint32_t PidInFile(int fd) {
     return pid;
 }
 
-} // namespace
-
-std::string BlockPathFromEnvironment() {
-    const char* path = std::getenv(kBlockPathVariable);
-    return path != nullptr && *path != '\0' ? path : kDefaultBlockPath;
+std::string LinkTarget(int directoryFd, const std::string& name) {
+    char target[4096];
+    const ssize_t length = ::readlinkat(directoryFd, name.c_str(), target, sizeof target - 1);
+    return length > 0 ? std::string(target, static_cast<std::size_t>(length)) : "?";
 }
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
 
 BlockFile::~BlockFile() {
     Close();
 }
 
-bool BlockFile::Open(const std::string& path, std::string* error) {
+bool BlockFile::Open(const std::string& path, bool makeDirectory, std::string* error) {
     m_path = path;
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        *error = "cannot create the shared block " + path + ": " + std::strerror(errno);
+    const std::size_t slash = path.rfind('/');
+    m_directory = slash == 0 ? "/" : path.substr(0, slash);
+    m_name = path.substr(slash + 1);
+    if (m_name.empty()) {
+        *error = "the shared block's path " + path + " names a directory; give a file's path.";
         return false;
     }
+    if (!OpenDirectory(makeDirectory, error))
+        return false;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const Step created = CreateFresh(error);
+        if (created == Step::Done) {
+            m_created = true;
+            return MapAndSetUp(error);
+        }
+        if (created == Step::Failed)
+            return false;
+    }
+    *error = "the shared block " + path +
+             " kept changing while tamberlo-ppdev set it up: another tamberlo-ppdev is starting "
+             "on the same block. Stop it first.";
+    return false;
+}
+
+bool BlockFile::OpenDirectory(bool makeDirectory, std::string* error) {
+    if (makeDirectory && ::mkdir(m_directory.c_str(), 0700) != 0 && errno != EEXIST) {
+        *error = "cannot make the directory " + m_directory +
+                 " for the shared block: " + std::strerror(errno);
+        return false;
+    }
+    m_directoryFd = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat info {};
+    if (m_directoryFd < 0 || ::fstat(m_directoryFd, &info) != 0) {
+        *error = "cannot open the directory " + m_directory +
+                 " of the shared block: " + std::strerror(errno);
+        return false;
+    }
+    *error = DirectoryRefusal(info, m_directory, ::geteuid(), makeDirectory);
+    return error->empty();
+}
+
+// The block made with O_EXCL and O_NOFOLLOW: never an existing file, never through a link.
+BlockFile::Step BlockFile::CreateFresh(std::string* error) {
+    m_fd = ::openat(m_directoryFd, m_name.c_str(),
+                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        if (errno == EEXIST)
+            return RemoveStale(error);
+        *error = "cannot create the shared block " + m_path + ": " + std::strerror(errno);
+        return Step::Failed;
+    }
+    struct stat info {};
+    // The mode whatever the umask: the DLL opens the file for reading and writing.
+    if (::fchmod(m_fd, 0600) != 0 || ::fstat(m_fd, &info) != 0) {
+        *error = "cannot set up the shared block " + m_path + ": " + std::strerror(errno);
+        Unlock();
+        return Step::Failed;
+    }
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
+    // Another helper that took this new file for a stale one holds it, or has removed it.
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 || !StillNamed()) {
+        Unlock();
+        return Step::Again;
+    }
+    return Step::Done;
+}
+
+// A file already at the path: refused unless it may be this user's block; then either
+// another helper serves it (its lock is held) or a helper that ended without cleaning
+// up left it behind, and it is removed.
+BlockFile::Step BlockFile::RemoveStale(std::string* error) {
+    struct stat found {};
+    if (::fstatat(m_directoryFd, m_name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
+        return Step::Again; // gone meanwhile
+    *error = FileRefusal(found, m_path, ::geteuid(),
+                         S_ISLNK(found.st_mode) ? LinkTarget(m_directoryFd, m_name) : "");
+    if (!error->empty())
+        return Step::Failed;
+    m_fd = ::openat(m_directoryFd, m_name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0 || !SameFile(found, opened)) {
+        Unlock();
+        return Step::Again;
+    }
+    m_device = opened.st_dev;
+    m_inode = opened.st_ino;
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         const int lockError = errno;
         if (lockError == EWOULDBLOCK)
             *error = "another tamberlo-ppdev (process " + std::to_string(PidInFile(m_fd)) +
-                     ") already serves the shared block " + path +
+                     ") already serves the shared block " + m_path +
                      ". Stop it first, or give each helper and its program their own block "
                      "with TAMBERLO_BRIDGE_SHM.";
         else
-            *error = "cannot lock the shared block " + path + ": " + std::strerror(lockError);
-        ::close(m_fd);
-        m_fd = -1;
-        return false;
+            *error = "cannot lock the shared block " + m_path + ": " + std::strerror(lockError);
+        Unlock();
+        return Step::Failed;
     }
+    if (StillNamed()) {
+        m_stalePid = PidInFile(m_fd);
+        ::unlinkat(m_directoryFd, m_name.c_str(), 0);
+    }
+    Unlock();
+    return Step::Again;
+}
+
+bool BlockFile::StillNamed() const {
+    struct stat named {};
+    return ::fstatat(m_directoryFd, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           named.st_dev == m_device && named.st_ino == m_inode;
+}
+
+// The new file is all zeros; the magic goes in last, so a DLL never maps a half-made block.
+bool BlockFile::MapAndSetUp(std::string* error) {
     void* view = MAP_FAILED;
     if (::ftruncate(m_fd, sizeof(SharedBlock)) == 0)
         view = ::mmap(nullptr, sizeof(SharedBlock), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
     if (view == MAP_FAILED) {
-        *error = "cannot map the shared block " + path + ": " + std::strerror(errno);
+        *error = "cannot map the shared block " + m_path + ": " + std::strerror(errno);
         Close();
         return false;
     }
     m_block = static_cast<SharedBlock*>(view);
-    SetUpIfNew();
-    return true;
-}
-
-// A new file is all zeros; a block of another layout is started afresh. The magic goes
-// in last, so a DLL never maps a half-made block.
-void BlockFile::SetUpIfNew() {
+    GuardAgainstTruncation(view, sizeof(SharedBlock));
     SharedBlock& b = *m_block;
-    if (b.magic.load(std::memory_order_acquire) == kBlockMagic &&
-        b.version.load(std::memory_order_relaxed) == kBlockVersion &&
-        b.ringEntries.load(std::memory_order_relaxed) == kRingEntries)
-        return;
-    b.magic.store(0, std::memory_order_relaxed);
-    std::memset(reinterpret_cast<char*>(&b) + sizeof b.magic, 0, sizeof b - sizeof b.magic);
     b.version.store(kBlockVersion, std::memory_order_relaxed);
     b.ringEntries.store(kRingEntries, std::memory_order_relaxed);
     // A generation no earlier file is likely to have had, so a DLL that mapped a removed
-    // block never mistakes this helper for the one it gave up on.
+    // block never mistakes this helper for the one it had.
     b.generation.store(static_cast<std::uint32_t>(std::time(nullptr)) ^
                            (static_cast<std::uint32_t>(::getpid()) << 16),
                        std::memory_order_relaxed);
     b.magic.store(kBlockMagic, std::memory_order_release);
+    return true;
 }
 
 void BlockFile::Attach(std::uint16_t base) {
     SharedBlock& b = *m_block;
-    b.attached.store(0, std::memory_order_release); // left set by a helper that was killed
     const std::uint32_t head = b.head.load(std::memory_order_acquire);
     b.tail.store(head, std::memory_order_relaxed);
     b.answer.store(EncodeAnswer(head - 1, 0xFF), std::memory_order_relaxed);
+    b.epochAck.store(b.epoch.load(std::memory_order_acquire), std::memory_order_relaxed);
     b.base.store(base, std::memory_order_relaxed);
     b.refused.store(0, std::memory_order_relaxed);
     b.helperPid.store(static_cast<std::uint32_t>(::getpid()), std::memory_order_relaxed);
@@ -115,10 +218,21 @@ void BlockFile::Detach() {
 
 void BlockFile::Close() {
     if (m_block != nullptr) {
+        GuardAgainstTruncation(nullptr, 0);
         ::munmap(m_block, sizeof(SharedBlock));
         m_block = nullptr;
-        ::unlink(m_path.c_str()); // still locked by us: no other helper serves this file
     }
+    if (m_created && StillNamed()) // still locked by us: no other helper serves this file
+        ::unlinkat(m_directoryFd, m_name.c_str(), 0);
+    m_created = false;
+    Unlock();
+    if (m_directoryFd >= 0) {
+        ::close(m_directoryFd);
+        m_directoryFd = -1;
+    }
+}
+
+void BlockFile::Unlock() {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -1,16 +1,17 @@
-// The helper's side of the shared block: the file created (or taken over from a helper
-// that died), locked so only one helper serves it, mapped, and marked attached while
-// the helper serves.
+// The helper's side of the shared block: a file made afresh in a private directory,
+// locked so only one helper serves it, mapped, and marked attached while the helper
+// serves. The lock is an flock on the file: the kernel drops it when its holder ends
+// in any way, so the block of a helper killed with SIGKILL is known as stale by its
+// free lock.
 #pragma once
 
 #include "bridge/SharedBlock.h"
 
+#include <sys/types.h>
+
 #include <string>
 
 namespace bridge {
-
-// The block's path: TAMBERLO_BRIDGE_SHM, else /dev/shm/tamberlo-port.
-std::string BlockPathFromEnvironment();
 
 class BlockFile {
 public:
@@ -19,25 +20,44 @@ public:
     BlockFile(const BlockFile&) = delete;
     BlockFile& operator=(const BlockFile&) = delete;
 
-    // Creates or opens the file, locks it and maps it. False with a message when it
-    // cannot, or when another helper holds it.
-    bool Open(const std::string& path, std::string* error);
-    // Marks the block served for `base` by this process; pending entries of an earlier
-    // helper are dropped.
+    // Checks the directory of `path` (made first, mode 0700, when `makeDirectory`),
+    // removes a stale block an earlier helper of this user left behind, creates the
+    // block afresh (never through a link, never over an existing file), locks it and
+    // maps it. False with a message when it cannot, when the place is refused (see
+    // BlockRefusal.h), or when another helper serves it.
+    bool Open(const std::string& path, bool makeDirectory, std::string* error);
+    // The process named by the stale block removed by Open, 0 when there was none.
+    std::uint32_t stalePid() const { return m_stalePid; }
+    // Marks the block served for `base` by this process.
     void Attach(std::uint16_t base);
     void Beat();
     void Detach();
-    // Unmaps, removes the file (a DLL that still maps it sees `attached` 0) and unlocks.
+    // Unmaps, removes the file while the path still names it (a DLL that still maps it
+    // sees `attached` 0), and unlocks.
     void Close();
 
     SharedBlock& block() { return *m_block; }
 
 private:
-    void SetUpIfNew();
+    enum class Step { Done, Again, Failed };
+
+    bool OpenDirectory(bool makeDirectory, std::string* error);
+    Step CreateFresh(std::string* error);
+    Step RemoveStale(std::string* error);
+    bool StillNamed() const;
+    bool MapAndSetUp(std::string* error);
+    void Unlock();
 
     std::string m_path;
+    std::string m_directory;
+    std::string m_name;
+    int m_directoryFd = -1;
     int m_fd = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    bool m_created = false; // the file at the path is this helper's
     SharedBlock* m_block = nullptr;
+    std::uint32_t m_stalePid = 0;
 };
 
 } // namespace bridge

@@ -1,10 +1,13 @@
 // The helper's serving loop: takes the program's port accesses from the shared block's
 // ring in order, sends those at the served port's three registers to the printer port
-// and answers the reads; accesses at any other address are refused and counted.
+// and answers the reads; accesses at any other address are refused and counted, and
+// entries of an epoch the program gave up on are dropped unserved.
 #pragma once
 
 #include "bridge/helper/BlockFile.h"
 #include "bridge/helper/PpdevPort.h"
+
+#include <sys/types.h>
 
 #include <csignal>
 #include <cstdint>
@@ -15,7 +18,15 @@ struct ServeCounts {
     unsigned long long reads = 0;
     unsigned long long writes = 0;
     unsigned long long refused = 0; // not at base, base+1 or base+2
+    unsigned long long dropped = 0; // of an epoch the program gave up on
     unsigned long long deviceErrors = 0;
+};
+
+enum class ServeEnd {
+    Stopped,     // asked to stop: what was queued has been served
+    ParentGone,  // the launcher ended: what was queued has been served
+    DeviceError, // the port failed (errno in deviceError())
+    Truncated,   // the block file was cut short
 };
 
 class PortServer {
@@ -23,29 +34,34 @@ public:
     // Measures the time-stamp counter's rate against the system clock (a few ms).
     PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base);
 
-    // Serves until `stop` is set or the port fails; false (with errno of the failed
-    // ioctl kept in deviceError()) when the port failed.
-    bool Serve(const volatile std::sig_atomic_t& stop);
+    // Serves until `stop` is set, the process `parent` ends (0: no parent to watch),
+    // the port fails or the block is truncated.
+    ServeEnd Serve(const volatile std::sig_atomic_t& stop, pid_t parent);
 
     const ServeCounts& counts() const { return m_counts; }
     int deviceError() const { return m_deviceError; }
 
 private:
     bool ServeFilled(SharedBlock& block, std::uint32_t* tail);
-    void Serve(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence);
+    void Drain(SharedBlock& block, std::uint32_t* tail);
+    void ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence);
+    std::uint32_t CurrentEpoch();
     void KeepGap(std::uint32_t gap);
     std::uint8_t Read(std::uint16_t address);
     void Write(std::uint16_t address, std::uint8_t value);
     void Refuse();
-    void DeviceFailed(bool ok);
+    // Keeps the error of a ppdev call that failed (errno), which ends the serving.
+    void RecordDeviceCall(bool succeeded);
 
     BlockFile& m_block;
     PpdevPort& m_port;
     std::uint16_t m_base;
     ServeCounts m_counts;
+    unsigned m_spinsBeforeYield;
     int m_deviceError = 0;
+    std::uint32_t m_epoch = 0; // the newest epoch seen, and acknowledged
     std::uint64_t m_lastServedTicks = 0;
-    std::uint64_t m_longestGapTicks = 0; // longer gaps are the program's sleeps
+    std::uint64_t m_ticksPerUs = 1;
 };
 
 } // namespace bridge

@@ -15,6 +15,8 @@
 // read back as 0.
 #include "bridge/helper/PpdevPort.h"
 
+#include "bridge/SharedBlock.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/ppdev.h>
@@ -33,7 +35,6 @@ namespace bridge {
 
 namespace {
 
-constexpr std::uint8_t kControlLines = 0x0F; // nStrobe, nAutoFd, nInit, nSelectIn
 // PPCLAIM sleeps while another driver or program holds the port; an alarm ends the wait.
 constexpr unsigned kClaimWait_s = 2;
 
@@ -240,12 +241,12 @@ bool PpdevPort::ReadStatus(std::uint8_t* value) {
 bool PpdevPort::ReadControl(std::uint8_t* value) {
     unsigned char byte = 0xFF;
     const bool ok = ::ioctl(m_fd, PPRCONTROL, &byte) == 0;
-    *value = ok ? static_cast<std::uint8_t>(byte & kControlLines) : 0xFF;
+    *value = ok ? static_cast<std::uint8_t>(byte & kControlLatchLines) : 0xFF;
     return ok;
 }
 
 bool PpdevPort::WriteControl(std::uint8_t value) {
-    unsigned char byte = value & kControlLines;
+    unsigned char byte = value & kControlLatchLines;
     return ::ioctl(m_fd, PPWCONTROL, &byte) == 0;
 }
 

@@ -3,7 +3,9 @@
 # fake ppdev device and a stand-in for 64-bit Wine that records how it was started: no
 # 64-bit Wine, a 32-bit Wine prefix, a helper that cannot start, a normal run (the
 # program starts only once the helper serves, the helper stops when the program ends),
-# the port of Lpt2, and Ctrl-C.
+# the block in its default place and without one, the port handed on to the helper, a FIFO at the
+# block's path, a block that no live helper beats, Ctrl-C, SIGTERM before the helper
+# serves, and SIGKILL of the launcher (its helper ends by itself).
 set -euo pipefail
 
 : "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
@@ -11,6 +13,7 @@ set -euo pipefail
 : "${TAMBERLO_LAUNCHER:?path of tamberlo-linux}"
 
 work=$(mktemp -d /tmp/tamberlo-launcher-XXXXXX)
+timeout_tool=$(command -v timeout)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() {
@@ -34,7 +37,8 @@ chmod +x "$archive/tamberlo-ppdev"
 # 64-bit Wine's stand-in: what it was given, and whether a helper served the block then.
 cat >"$work/bin/wine64" <<'WINE'
 #!/usr/bin/env bash
-word() { od -An -tu4 -j "$1" -N 4 "$TAMBERLO_BRIDGE_SHM" 2>/dev/null | tr -d ' '; }
+block=${TAMBERLO_BRIDGE_SHM:-$XDG_RUNTIME_DIR/tamberlo/port}
+word() { od -An -tu4 -j "$1" -N 4 "$block" 2>/dev/null | tr -d ' '; }
 pid=$(word 24)
 alive=no
 kill -0 "$pid" 2>/dev/null && alive=yes
@@ -46,7 +50,7 @@ WINE
 chmod +x "$work/bin/wine64"
 # The tools the launcher uses, without wine. The distributions' own places of 64-bit
 # Wine are not searched, so that this host's Wine is never found.
-for tool in bash env od tr sed seq sleep dirname readlink cat grep; do
+for tool in bash env od tr sed seq sleep dirname readlink cat grep head; do
     ln -s "$(command -v "$tool")" "$work/tools/$tool"
 done
 
@@ -68,7 +72,7 @@ run() { # runs the launcher with PATH=$1 and the other arguments; sets status an
 }
 
 reset() {
-    rm -f "$WINE_LOG" "$WINE_LOG.pid" "$TAMBERLO_FAKE_PPDEV_LOG" "$TAMBERLO_BRIDGE_SHM"
+    rm -rf "$WINE_LOG" "$WINE_LOG.pid" "$TAMBERLO_FAKE_PPDEV_LOG" "$TAMBERLO_BRIDGE_SHM"
 }
 
 # No 64-bit Wine: a message, and the port is left alone.
@@ -112,10 +116,38 @@ grep -q "program=$archive/tamberlo.exe prefix=$work/prefix attached=1 alive=yes 
     fail "normal run: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
 [ ! -e "$TAMBERLO_BRIDGE_SHM" ] || fail "normal run: the shared block is left behind"
 
-# Lpt2: the helper serves 0x278.
+# The block in its default place, the private directory of the runtime directory.
 reset
-run "$work/bin:$work/tools" --lpt 2 "$device"
-grep -q "base=632" "$WINE_LOG" || fail "--lpt 2: wine saw $(cat "$WINE_LOG")"
+mkdir -m 700 "$work/run"
+TAMBERLO_BRIDGE_SHM= XDG_RUNTIME_DIR=$work/run run "$work/bin:$work/tools" "$device"
+[ "$status" = 0 ] || fail "default place: status $status ($output)"
+grep -q "attached=1 alive=yes" "$WINE_LOG" || fail "default place: wine saw $(cat "$WINE_LOG")"
+[ ! -e "$work/run/tamberlo/port" ] || fail "default place: the shared block is left behind"
+
+# Neither: the helper's message, and no program.
+reset
+TAMBERLO_BRIDGE_SHM= XDG_RUNTIME_DIR= run "$work/bin:$work/tools" "$device"
+[ "$status" = 1 ] || fail "no place: status $status"
+grep -q "XDG_RUNTIME_DIR is not set" <<<"$output" || fail "no place: $output"
+[ ! -e "$WINE_LOG" ] || fail "no place: the program was started"
+
+# The port as the program names it, handed to the helper, which checks it: Lpt2 and a
+# base of its own are served; a port the program does not have, or an address that is
+# none, gets the helper's message, and no program.
+for case in "--lpt 2:base=632" "--base 0xD010:base=53264" "--base=956:base=956" \
+    "--lpt 4:give 1, 2 or 3" "--base 0x10000:hex with 0x or decimal, from 0x1 to 0xFFFD"; do
+    option=${case%%:*} expected=${case#*:}
+    reset
+    # shellcheck disable=SC2086 # the option and its value are two words
+    run "$work/bin:$work/tools" $option "$device"
+    if [[ $expected == base=* ]]; then
+        grep -q "$expected" "$WINE_LOG" 2>/dev/null || fail "$option: wine saw $(cat "$WINE_LOG" 2>&1)"
+    else
+        [ "$status" = 1 ] && grep -qF "$expected" <<<"$output" || fail "$option: $output"
+        [ ! -e "$WINE_LOG" ] || fail "$option: the program was started"
+        [ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "$option: the port was opened"
+    fi
+done
 
 # Ctrl-C while the program runs: the terminal signals the launcher's whole process group
 # (job control gives it a group of its own, as a shell does for a command it runs).
@@ -141,6 +173,79 @@ for _ in $(seq 1 100); do
     sleep 0.02
 done
 ! kill -0 "$program" 2>/dev/null || fail "Ctrl-C: the program goes on running"
+
+# A FIFO at the block's path: the helper refuses it, and nothing waits on it.
+reset
+mkfifo "$TAMBERLO_BRIDGE_SHM"
+set +e
+output=$(PATH="$work/bin:$work/tools" "$timeout_tool" 30 "$archive/tamberlo-linux" "$device" 2>&1)
+status=$?
+set -e
+[ "$status" = 1 ] || fail "FIFO: status $status ($output)"
+grep -q "is a FIFO (named pipe), not a shared block" <<<"$output" || fail "FIFO: $output"
+[ -p "$TAMBERLO_BRIDGE_SHM" ] || fail "FIFO: it was replaced"
+[ ! -e "$WINE_LOG" ] || fail "FIFO: the program was started"
+[ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "FIFO: the port was opened"
+
+# A "helper" that writes a block naming itself as attached, whose heartbeat never moves:
+# the program is not started.
+reset
+mv "$archive/tamberlo-ppdev" "$work/real-helper"
+cat >"$archive/tamberlo-ppdev" <<'SILENT'
+#!/usr/bin/env bash
+word() { # a 32-bit little-endian word as 4 bytes
+    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) \
+        $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"
+}
+{ head -c 12 /dev/zero; word 1; head -c 4 /dev/zero; word 5; word $$; } >"$TAMBERLO_BRIDGE_SHM"
+exec sleep 600
+SILENT
+chmod +x "$archive/tamberlo-ppdev"
+run "$work/bin:$work/tools" "$device"
+mv "$work/real-helper" "$archive/tamberlo-ppdev"
+[ "$status" = 1 ] || fail "silent helper: status $status ($output)"
+grep -q "did not start serving within 10 seconds" <<<"$output" || fail "silent helper: $output"
+[ ! -e "$WINE_LOG" ] || fail "silent helper: the program was started"
+
+# SIGTERM while the helper still waits for the port: the helper ends, the port was never
+# claimed, no program.
+reset
+TAMBERLO_FAKE_PPDEV_FAIL=claim:wait PATH="$work/bin:$work/tools" \
+    "$archive/tamberlo-linux" "$device" 2>/dev/null &
+launcher=$!
+for _ in $(seq 1 250); do
+    grep -q open "$TAMBERLO_FAKE_PPDEV_LOG" 2>/dev/null && break
+    sleep 0.02
+done
+kill -TERM "$launcher"
+set +e
+wait "$launcher"
+status=$?
+set -e
+[ "$status" = 143 ] || fail "SIGTERM: status $status"
+[ "$(cat "$TAMBERLO_FAKE_PPDEV_LOG")" = "$(printf 'open\nclose')" ] ||
+    fail "SIGTERM: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
+[ ! -e "$WINE_LOG" ] || fail "SIGTERM: the program was started"
+
+# SIGKILL of the launcher while the program runs: the helper notices, releases the port
+# and removes its block.
+reset
+WINE_SLEEP=30 PATH="$work/bin:$work/tools" "$archive/tamberlo-linux" "$device" 2>/dev/null &
+launcher=$!
+for _ in $(seq 1 500); do
+    [ -e "$WINE_LOG" ] && break
+    sleep 0.02
+done
+kill -KILL "$launcher"
+wait "$launcher" 2>/dev/null || true
+for _ in $(seq 1 250); do
+    grep -q close "$TAMBERLO_FAKE_PPDEV_LOG" && break
+    sleep 0.02
+done
+[ "$(cat "$TAMBERLO_FAKE_PPDEV_LOG")" = "$(printf 'open\nclaim\nrelease\nclose')" ] ||
+    fail "SIGKILL: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
+[ ! -e "$TAMBERLO_BRIDGE_SHM" ] || fail "SIGKILL: the shared block is left behind"
+kill "$(cat "$WINE_LOG.pid")" 2>/dev/null || true
 
 if [ "$failures" = 0 ]; then
     echo "tamberlo-linux: all cases passed"

@@ -2,16 +2,26 @@
 # Runs a command (a Wine test program) beside tamberlo-ppdev: the helper serves a shared
 # block of this run's own on the fake ppdev device, whose simulated board keeps its chip
 # in this run's own chip file. The command sees TAMBERLO_BRIDGE_SHM (for the bridge DLL),
-# TAMBERLO_SIM_CHIP_FILE and TAMBERLO_BRIDGE_TEST_DIR (this run's folder).
+# TAMBERLO_SIM_CHIP_FILE, TAMBERLO_FAKE_PPDEV_LOG (the device's log) and
+# TAMBERLO_BRIDGE_TEST_DIR (this run's folder, mode 700).
 #
-#   with_helper.sh [--no-helper] [--kill-after N] [--lpt N] [--base ADDRESS] -- COMMAND...
+#   with_helper.sh [options] -- COMMAND...
 #
-#   --no-helper     no helper at all
+#   --no-helper     no helper at all; the folder "hostile" of the run's folder holds what
+#                   the DLL must not take for a block: a FIFO, a directory, a short file
+#                   and a file of zeros of the block's size
 #   --kill-after N  the helper is killed with SIGKILL at its Nth register access. Once
 #                   the command creates the file "want-helper" in TAMBERLO_BRIDGE_TEST_DIR,
 #                   a new helper is started.
+#   --restart       with --kill-after: the new helper is started as soon as the first
+#                   one has died
+#   --stop-at N     the helper stops itself (SIGSTOP) right after its Nth register access;
+#                   once the command creates the file "continue-helper", it gets SIGCONT
+#   --default-place the block in its default place: no TAMBERLO_BRIDGE_SHM, and
+#                   XDG_RUNTIME_DIR a folder of this run's
 #   --lpt N         the simulated cable sits on LPT N (default 1)
 #   --base ADDRESS  the base the helper serves (default 0x378)
+#   --cpus LIST     the helper and the command run on these processors only (taskset)
 #
 # Ends with the command's exit status; a helper that does not end cleanly (exit 0) on
 # SIGTERM afterwards fails the run.
@@ -22,14 +32,22 @@ set -euo pipefail
 
 with_helper=1
 kill_after=""
+restart=0
+stop_at=""
+default_place=0
 lpt=1
 base=0x378
+pin=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --no-helper) with_helper=0 ;;
     --kill-after) kill_after=$2; shift ;;
+    --restart) restart=1 ;;
+    --stop-at) stop_at=$2; shift ;;
+    --default-place) default_place=1 ;;
     --lpt) lpt=$2; shift ;;
     --base) base=$2; shift ;;
+    --cpus) pin=(taskset -c "$2"); shift ;;
     --) shift; break ;;
     *) echo "with_helper.sh: unknown option $1" >&2; exit 2 ;;
     esac
@@ -40,16 +58,25 @@ work=$(mktemp -d /tmp/tamberlo-bridge-XXXXXX)
 for v in $(env | sed -n 's/^\(TAMBERLO_SIM_[A-Z_]*\)=.*/\1/p'); do
     unset "$v"
 done
-export TAMBERLO_BRIDGE_SHM="$work/port"
+if [ "$default_place" = 1 ]; then
+    unset TAMBERLO_BRIDGE_SHM
+    export XDG_RUNTIME_DIR="$work/run"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    block_path="$XDG_RUNTIME_DIR/tamberlo/port"
+else
+    export TAMBERLO_BRIDGE_SHM="$work/port"
+    block_path="$TAMBERLO_BRIDGE_SHM"
+fi
 export TAMBERLO_SIM_CHIP_FILE="$work/chip.bin"
 export TAMBERLO_SIM_LPT="$lpt"
+export TAMBERLO_FAKE_PPDEV_LOG="$work/device.log"
 export TAMBERLO_BRIDGE_TEST_DIR="$work"
 
 first_pid=""   # the helper started by this shell
 watcher_pid="" # the shell that starts the replacement
 
 block_word() { # the 32-bit word at byte offset $1 of the shared block
-    od -An -tu4 -j "$1" -N 4 "$TAMBERLO_BRIDGE_SHM" 2>/dev/null | tr -d ' '
+    od -An -tu4 -j "$1" -N 4 "$block_path" 2>/dev/null | tr -d ' '
 }
 
 # Starts a helper (extra NAME=VALUE settings as arguments), waits until it serves and
@@ -57,8 +84,8 @@ block_word() { # the 32-bit word at byte offset $1 of the shared block
 start_helper() {
     local name=$1
     shift
-    env "$@" LD_PRELOAD="$TAMBERLO_FAKE_PPDEV" "$TAMBERLO_PPDEV_HELPER" --base "$base" \
-        /dev/tamberlo-parport0 2>>"$work/helper.log" &
+    env "$@" LD_PRELOAD="$TAMBERLO_FAKE_PPDEV" "${pin[@]}" "$TAMBERLO_PPDEV_HELPER" \
+        --base "$base" /dev/tamberlo-parport0 2>>"$work/helper.log" &
     local pid=$!
     echo "$pid" >"$work/$name.pid"
     for _ in $(seq 1 1000); do
@@ -95,6 +122,7 @@ finish() {
     fi
     if [ -n "$first_pid" ]; then
         kill -TERM "$first_pid" 2>/dev/null || true # not needed when it was killed
+        kill -CONT "$first_pid" 2>/dev/null || true # a stopped helper takes it only then
         local first_status=0
         wait "$first_pid" || first_status=$?
         if [ -z "$kill_after" ] && [ "$first_status" != 0 ]; then
@@ -117,14 +145,31 @@ if [ "$with_helper" = 1 ]; then
         start_helper first TAMBERLO_FAKE_PPDEV_KILL_AFTER="$kill_after"
         first_pid=$(cat "$work/first.pid")
         (
-            while [ ! -e "$work/want-helper" ]; do sleep 0.05; done
+            if [ "$restart" = 1 ]; then
+                while kill -0 "$first_pid" 2>/dev/null; do sleep 0.01; done
+            else
+                while [ ! -e "$work/want-helper" ]; do sleep 0.05; done
+            fi
             start_helper replacement
+        ) &
+        watcher_pid=$!
+    elif [ -n "$stop_at" ]; then
+        start_helper first TAMBERLO_FAKE_PPDEV_STOP_AT="$stop_at"
+        first_pid=$(cat "$work/first.pid")
+        (
+            while [ ! -e "$work/continue-helper" ]; do sleep 0.05; done
+            kill -CONT "$first_pid"
         ) &
         watcher_pid=$!
     else
         start_helper first
         first_pid=$(cat "$work/first.pid")
     fi
+else
+    mkdir "$work/hostile" "$work/hostile/directory"
+    mkfifo "$work/hostile/fifo"
+    head -c 100 /dev/zero >"$work/hostile/short"
+    head -c 16640 /dev/zero >"$work/hostile/zeros" # the block's size, but no block
 fi
 
-"$@"
+"${pin[@]}" "$@"

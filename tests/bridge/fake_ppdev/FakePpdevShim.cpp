@@ -11,12 +11,23 @@
 //                                   port that another driver holds)
 //   TAMBERLO_FAKE_PPDEV_KILL_AFTER  N: the process kills itself with SIGKILL at the Nth
 //                                   register access, as a kill -9 at that moment would
+//   TAMBERLO_FAKE_PPDEV_STOP_AT     N: the process stops itself with SIGSTOP right after
+//                                   its Nth register access, as a stall at that moment
+//                                   would (Ctrl-Z, swapping); a SIGCONT continues it
 //   TAMBERLO_FAKE_PPDEV_LOG         file that receives one line per open, claim,
-//                                   release and close
+//                                   release and close, "stopped" and "continued" around
+//                                   such a stop, and after it one line for each of the
+//                                   next 1000 register accesses ("write data 0x5A",
+//                                   "read status", ...)
+//   TAMBERLO_FAKE_PPDEV_FOREIGN     a path: fstat and fstatat (the calls the helper
+//                                   checks owners with) report the file or directory it
+//                                   names as another user's (uid + 1), the seam through
+//                                   which the helper's owner check is tested without root
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +51,7 @@ constexpr std::uint16_t kPortWithoutCable = 0x378;
 // Each register access takes a bus cycle of about 1 us on a real port; the board's clock
 // counts it, as the simulated driver's does, so the chip sees the same timing.
 constexpr std::uint64_t kPortAccessNs = 1000;
+constexpr unsigned kAccessesLoggedAfterStop = 1000;
 
 struct FakePort {
     sim::SteadyClock clock{kPortAccessNs};
@@ -49,6 +61,7 @@ struct FakePort {
     bool claimed = false;
     bool claimedBefore = false;
     unsigned long long accesses = 0;
+    unsigned accessesToLog = 0; // once it was stopped and continued
     int fd = -1;
 };
 
@@ -143,6 +156,44 @@ void CountAccess() {
     }
 }
 
+// After the access is done: the stop that TAMBERLO_FAKE_PPDEV_STOP_AT asks for.
+void StopIfAsked() {
+    static const std::string stopAt = Setting("TAMBERLO_FAKE_PPDEV_STOP_AT");
+    FakePort& port = Port();
+    if (stopAt.empty() || port.accesses != std::strtoull(stopAt.c_str(), nullptr, 10))
+        return;
+    Log("stopped");
+    ::raise(SIGSTOP);
+    Log("continued");
+    port.accessesToLog = kAccessesLoggedAfterStop;
+}
+
+void LogAccess(unsigned long request, unsigned char byte) {
+    FakePort& port = Port();
+    if (port.accessesToLog == 0)
+        return;
+    --port.accessesToLog;
+    char line[32];
+    switch (request) {
+    case PPWDATA:
+        std::snprintf(line, sizeof line, "write data 0x%02X", byte);
+        break;
+    case PPWCONTROL:
+        std::snprintf(line, sizeof line, "write control 0x%02X", byte);
+        break;
+    case PPRDATA:
+        std::snprintf(line, sizeof line, "read data");
+        break;
+    case PPRSTATUS:
+        std::snprintf(line, sizeof line, "read status");
+        break;
+    default:
+        std::snprintf(line, sizeof line, "read control");
+        break;
+    }
+    Log(line);
+}
+
 int Claim() {
     FakePort& port = Port();
     const int failure = RequestedFailure("claim");
@@ -169,13 +220,22 @@ int Claim() {
     return 0;
 }
 
+int Access(unsigned long request, unsigned char* byte);
+
 int RegisterAccess(unsigned long request, unsigned char* byte) {
-    FakePort& port = Port();
-    if (!port.claimed) {
+    if (!Port().claimed) {
         errno = EINVAL; // ppdev: claim the port first
         return -1;
     }
     CountAccess();
+    LogAccess(request, *byte);
+    const int result = Access(request, byte);
+    StopIfAsked();
+    return result;
+}
+
+int Access(unsigned long request, unsigned char* byte) {
+    FakePort& port = Port();
     switch (request) {
     case PPRDATA:
         *byte = port.board->In(port.base);
@@ -226,9 +286,36 @@ int FakeIoctl(unsigned long request, void* argument) {
     }
 }
 
+// The owner that TAMBERLO_FAKE_PPDEV_FOREIGN gives the file `info` describes.
+void ForeignOwner(struct stat* info) {
+    static const std::string foreign = Setting("TAMBERLO_FAKE_PPDEV_FOREIGN");
+    static auto realFstatat = Real<int (*)(int, const char*, struct stat*, int)>("fstatat");
+    struct stat named {};
+    if (!foreign.empty() &&
+        realFstatat(AT_FDCWD, foreign.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == info->st_dev && named.st_ino == info->st_ino)
+        info->st_uid = named.st_uid + 1;
+}
+
 } // namespace
 
 extern "C" {
+
+int fstat(int fd, struct stat* info) {
+    static auto realFstat = Real<int (*)(int, struct stat*)>("fstat");
+    const int result = realFstat(fd, info);
+    if (result == 0)
+        ForeignOwner(info);
+    return result;
+}
+
+int fstatat(int directory, const char* path, struct stat* info, int flags) {
+    static auto realFstatat = Real<int (*)(int, const char*, struct stat*, int)>("fstatat");
+    const int result = realFstatat(directory, path, info, flags);
+    if (result == 0)
+        ForeignOwner(info);
+    return result;
+}
 
 int open(const char* path, int flags, ...) {
     mode_t mode = 0;

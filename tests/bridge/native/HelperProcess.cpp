@@ -1,6 +1,7 @@
 // tamberlo-ppdev started by a test: see HelperProcess.h.
 #include "tests/bridge/native/HelperProcess.h"
 
+#include "bridge/BlockPath.h"
 #include "bridge/SharedBlock.h"
 
 #include <fcntl.h>
@@ -22,6 +23,19 @@ constexpr auto kStartWait = std::chrono::seconds(10);
 constexpr auto kEndWait = std::chrono::seconds(10);
 constexpr auto kPoll = std::chrono::milliseconds(5);
 
+std::string NameOf(const std::string& setting) {
+    return setting.substr(0, setting.find('=') + 1);
+}
+
+// Sets NAME=VALUE in `settings`, in place of an earlier value; "NAME=" removes it.
+void Set(std::vector<std::string>& settings, const std::string& setting) {
+    const std::string name = NameOf(setting);
+    for (auto it = settings.begin(); it != settings.end();)
+        it = it->rfind(name, 0) == 0 ? settings.erase(it) : it + 1;
+    if (setting.size() > name.size())
+        settings.push_back(setting);
+}
+
 std::vector<std::string> RunEnvironment(const std::string& workDir,
                                         const std::vector<std::string>& extra) {
     std::vector<std::string> settings;
@@ -30,12 +44,20 @@ std::vector<std::string> RunEnvironment(const std::string& workDir,
         if (text.rfind("TAMBERLO_", 0) != 0 && text.rfind("LD_PRELOAD=", 0) != 0)
             settings.push_back(text);
     }
-    settings.push_back(std::string("LD_PRELOAD=") + TAMBERLO_FAKE_PPDEV);
-    settings.push_back(std::string(bridge::kBlockPathVariable) + "=" + BlockPath(workDir));
-    settings.push_back("TAMBERLO_SIM_CHIP_FILE=" + ChipPath(workDir));
-    settings.push_back("TAMBERLO_FAKE_PPDEV_LOG=" + DeviceLogPath(workDir));
-    settings.insert(settings.end(), extra.begin(), extra.end());
+    Set(settings, std::string("LD_PRELOAD=") + TAMBERLO_FAKE_PPDEV);
+    Set(settings, std::string(bridge::kBlockPathVariable) + "=" + BlockPath(workDir));
+    Set(settings, "TAMBERLO_SIM_CHIP_FILE=" + ChipPath(workDir));
+    Set(settings, "TAMBERLO_FAKE_PPDEV_LOG=" + DeviceLogPath(workDir));
+    for (const std::string& setting : extra)
+        Set(settings, setting);
     return settings;
+}
+
+const char* Value(const std::vector<std::string>& settings, const std::string& name) {
+    for (const std::string& setting : settings)
+        if (setting.rfind(name + "=", 0) == 0)
+            return setting.c_str() + name.size() + 1;
+    return nullptr;
 }
 
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
@@ -77,9 +99,11 @@ std::string ReadFile(const std::string& path) {
 
 HelperProcess::HelperProcess(const std::string& workDir, std::vector<std::string> arguments,
                              std::vector<std::string> environment)
-    : m_workDir(workDir), m_stderrPath(workDir + "/helper.stderr") {
+    : m_stderrPath(workDir + "/helper.stderr") {
     arguments.insert(arguments.begin(), TAMBERLO_PPDEV_HELPER);
     std::vector<std::string> settings = RunEnvironment(workDir, environment);
+    bridge::ChooseBlockPath(Value(settings, bridge::kBlockPathVariable),
+                            Value(settings, bridge::kRuntimeDirVariable), &m_blockPath);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, m_stderrPath.c_str(),
@@ -99,7 +123,7 @@ HelperProcess::~HelperProcess() {
 }
 
 bool HelperProcess::WaitUntilServing() {
-    const std::string block = BlockPath(m_workDir);
+    const std::string& block = m_blockPath;
     const auto deadline = std::chrono::steady_clock::now() + kStartWait;
     while (m_pid > 0 && std::chrono::steady_clock::now() < deadline) {
         if (BlockWord(block, offsetof(bridge::SharedBlock, helperPid)) ==

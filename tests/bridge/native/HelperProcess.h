@@ -17,7 +17,8 @@ struct HelperRun {
 class HelperProcess {
 public:
     // `environment` adds NAME=VALUE settings (e.g. TAMBERLO_FAKE_PPDEV_FAIL) to the ones
-    // every run gets: the fake device preloaded, the block and chip file in `workDir`.
+    // every run gets, or replaces them ("NAME=" removes one): the fake device preloaded,
+    // the block (BlockPath), chip file and device log in `workDir`.
     HelperProcess(const std::string& workDir, std::vector<std::string> arguments,
                   std::vector<std::string> environment = {});
     ~HelperProcess();
@@ -31,9 +32,11 @@ public:
     // Waits for the helper's end (at most a few seconds, then kills it) and collects it.
     HelperRun Wait();
     pid_t pid() const { return m_pid; }
+    // The block's path as the helper chooses it from its environment.
+    const std::string& blockPath() const { return m_blockPath; }
 
 private:
-    std::string m_workDir;
+    std::string m_blockPath;
     std::string m_stderrPath;
     pid_t m_pid = -1;
     bool m_ended = false; // reaped while waiting for it to serve

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -42,54 +43,93 @@ double SecondsOf(const std::function<void()>& action) {
 
 struct FailureCase {
     const char* what;
-    std::vector<std::string> arguments; // {dir} stands for the test's folder
-    const char* fakeFailure;            // TAMBERLO_FAKE_PPDEV_FAIL, or ""
+    std::vector<std::string> arguments;   // {dir} stands for the test's folder
+    std::vector<std::string> environment; // NAME=VALUE; {dir} as above
     int exitCode;
     const char* message; // {dir} stands for the test's folder
 };
 
+const std::string kLongPath = "/tmp/" + std::string(196, 'x');
+
 const FailureCase kFailures[] = {
     {"ppdev not loaded",
      {kFakeDevice},
-     "open:ENOENT",
+     {"TAMBERLO_FAKE_PPDEV_FAIL=open:ENOENT"},
      1,
      "/dev/tamberlo-parport0: it does not exist, and there is no printer port device "
      "(/dev/tamberlo-parport*) at all. The kernel's printer port drivers are not loaded; "
      "load them with\n    sudo modprobe parport_pc ppdev\n"},
     {"another port number",
      {"{dir}/parport3"},
-     "",
+     {},
      1,
      "{dir}/parport3: it does not exist. Printer ports on this machine: {dir}/parport0 "
      "{dir}/parport1\n"},
     {"no permission",
      {kFakeDevice},
-     "open:EACCES",
+     {"TAMBERLO_FAKE_PPDEV_FAIL=open:EACCES"},
      1,
      "/dev/tamberlo-parport0: permission denied. Add yourself to the group lp that may use "
      "it:\n    sudo usermod -aG lp $USER\nthen log out and log in again"},
     {"no port behind the node",
      {kFakeDevice},
-     "open:ENXIO",
+     {"TAMBERLO_FAKE_PPDEV_FAIL=open:ENXIO"},
      1,
      "the device exists but the kernel has no printer port behind it"},
     {"port held by another driver",
      {kFakeDevice},
-     "claim:EBUSY",
+     {"TAMBERLO_FAKE_PPDEV_FAIL=claim:EBUSY"},
      1,
      "the printer port /dev/tamberlo-parport0 is busy: another program or driver holds it"},
     {"claim never granted",
      {kFakeDevice},
-     "claim:wait",
+     {"TAMBERLO_FAKE_PPDEV_FAIL=claim:wait"},
      1,
      "the printer port /dev/tamberlo-parport0 is busy: another program or driver holds it"},
     {"base outside the I/O space",
      {"--base", "0xFFFE", kFakeDevice},
-     "",
+     {},
      2,
      "--base 0xFFFE: give the printer port's I/O address, hex with 0x or decimal"},
-    {"base not a number", {"--base", "lpt1", kFakeDevice}, "", 2, "--base lpt1: give"},
-    {"unknown option", {"--fast", kFakeDevice}, "", 2, "unknown option --fast\nusage:"},
+    {"base not a number", {"--base", "lpt1", kFakeDevice}, {}, 2, "--base lpt1: give"},
+    {"unknown option", {"--fast", kFakeDevice}, {}, 2, "unknown option --fast\nusage:"},
+    {"parent not given", {"--parent"}, {}, 2, "--parent needs a process id"},
+    {"parent not a process id", {"--parent", "1", kFakeDevice}, {}, 2, "--parent 1: give"},
+    {"not started by the parent named",
+     {"--parent", "999999", kFakeDevice},
+     {},
+     1,
+     "the process 999999 given with --parent is not the one that started tamberlo-ppdev"},
+    {"no runtime directory and no block path",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM=", "XDG_RUNTIME_DIR="},
+     1,
+     "XDG_RUNTIME_DIR is not set, so there is no private place for the shared block"},
+    {"a relative runtime directory",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM=", "XDG_RUNTIME_DIR=run/user"},
+     1,
+     "XDG_RUNTIME_DIR is not set"},
+    {"a relative block path",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM=port"},
+     1,
+     "TAMBERLO_BRIDGE_SHM=port is not an absolute path"},
+    {"a block path too long for the DLL",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM=" + kLongPath},
+     1,
+     "is longer than the 200 bytes that the bridge DLL can take"},
+    {"a block path that names a directory",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM={dir}/"},
+     1,
+     "names a directory; give a file's path"},
+    {"a block directory that does not exist",
+     {kFakeDevice},
+     {"TAMBERLO_BRIDGE_SHM={dir}/missing/port"},
+     1,
+     "cannot open the directory {dir}/missing of the shared block: No such file or directory"},
 };
 
 TEST(HelperFailures, EachSaysWhatIsWrongAndWhatToDo) {
@@ -102,8 +142,8 @@ TEST(HelperFailures, EachSaysWhatIsWrongAndWhatToDo) {
         for (const std::string& argument : c.arguments)
             arguments.push_back(Replace(argument, "{dir}", dir.path()));
         std::vector<std::string> environment;
-        if (*c.fakeFailure != '\0')
-            environment.push_back(std::string("TAMBERLO_FAKE_PPDEV_FAIL=") + c.fakeFailure);
+        for (const std::string& setting : c.environment)
+            environment.push_back(Replace(setting, "{dir}", dir.path()));
         const HelperRun run = RunHelper(dir.path(), arguments, environment);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.stderrText.find(Replace(c.message, "{dir}", dir.path())), std::string::npos)
@@ -136,7 +176,7 @@ class HelperServing : public testing::Test {
 protected:
     HelperServing()
         : helper(dir.path(), {"--base", "0x278", kFakeDevice}, {"TAMBERLO_SIM_LPT=2"}),
-          platform(BlockPath(dir.path())), client(platform) {}
+          platform(BlockPath(dir.path())), client(platform, bridge::ReadBack::FromPort) {}
 
     WorkDir dir;
     HelperProcess helper;
@@ -168,6 +208,40 @@ TEST_F(HelperServing, TheThreeRegistersPassAsRawBytesAndOtherAddressesAreRefused
         << run.stderrText;
 }
 
+// A read of a register the program wrote reads back that byte at once (the control
+// register's lines 0-3), and still reaches the port in its place. The helper stops
+// itself right after the second access, so only the client can have answered.
+TEST(LatchedReads, AreAnsweredAtOnceAndStillReachThePortInTheirPlace) {
+    WorkDir dir;
+    HelperProcess helper(dir.path(), {kFakeDevice}, {"TAMBERLO_FAKE_PPDEV_STOP_AT=2"});
+    ASSERT_TRUE(helper.WaitUntilServing());
+    PosixPlatform platform(BlockPath(dir.path()));
+    bridge::PortClient client(platform);
+    ASSERT_TRUE(client.IsOpen());
+    EXPECT_EQ(client.Read(0x37A), 0x0C) << "not yet written: the port answers";
+    client.Write(0x378, 0x00);
+    for (int i = 0;
+         i < 1000 && ReadFile(DeviceLogPath(dir.path())).find("stopped") == std::string::npos; ++i)
+        ::usleep(5000);
+    const double seconds = SecondsOf([&] {
+        client.Write(0x378, 0x5A);
+        EXPECT_EQ(client.Read(0x378), 0x5A);
+        client.Write(0x37A, 0xF5);
+        EXPECT_EQ(client.Read(0x37A), 0x05);
+    });
+    EXPECT_LT(seconds, 0.1) << "waited for the stopped helper";
+    EXPECT_TRUE(client.IsOpen());
+
+    helper.Signal(SIGCONT);
+    EXPECT_EQ(client.Read(0x379) & 0x07, 0x07) << "the status register is read from the port";
+    helper.Signal(SIGTERM);
+    EXPECT_EQ(helper.Wait().exitCode, 0);
+    const std::string log = ReadFile(DeviceLogPath(dir.path()));
+    EXPECT_EQ(log.substr(log.find("continued\n") + 10),
+              "write data 0x5A\nread data\nwrite control 0x05\nread control\nread status\n"
+              "release\nclose\n");
+}
+
 TEST(HelperStopping, EachStopSignalReleasesThePortAndEndsCleanly) {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
@@ -191,15 +265,17 @@ TEST(HelperStopping, EachStopSignalReleasesThePortAndEndsCleanly) {
 struct KilledCase {
     const char* what;
     std::function<void(bridge::PortClient&)> access;
+    std::uint8_t lastWritten; // to the data register, which reads back as that afterwards
 };
 
 const KilledCase kKilled[] = {
-    {"a read", [](bridge::PortClient& client) { client.Read(0x378); }},
+    {"a read", [](bridge::PortClient& client) { client.Read(0x378); }, 0x5A},
     {"writes that fill the ring",
      [](bridge::PortClient& client) {
          for (std::uint32_t i = 0; i < 2 * bridge::kRingEntries; ++i)
              client.Write(0x378, static_cast<std::uint8_t>(i));
-     }},
+     },
+     0xFF},
 };
 
 TEST(HelperKilled, TheWaitEndsAndTheBridgeStaysClosedUntilANewHelperAttaches) {
@@ -207,7 +283,7 @@ TEST(HelperKilled, TheWaitEndsAndTheBridgeStaysClosedUntilANewHelperAttaches) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
         PosixPlatform platform(BlockPath(dir.path()));
-        bridge::PortClient client(platform);
+        bridge::PortClient client(platform, bridge::ReadBack::FromPort);
         {
             HelperProcess helper(dir.path(), {kFakeDevice});
             ASSERT_TRUE(helper.WaitUntilServing());
@@ -221,8 +297,9 @@ TEST(HelperKilled, TheWaitEndsAndTheBridgeStaysClosedUntilANewHelperAttaches) {
         EXPECT_GT(waited, 0.2) << "gave up before the helper timeout";
         EXPECT_LT(waited, 2.0) << "waited on a dead helper";
         EXPECT_FALSE(client.IsOpen());
-        EXPECT_LT(SecondsOf([&] { EXPECT_EQ(client.Read(0x378), 0xFF); }), 0.1)
+        EXPECT_LT(SecondsOf([&] { EXPECT_EQ(client.Read(0x378), c.lastWritten); }), 0.1)
             << "a closed bridge answers at once";
+        EXPECT_EQ(client.Read(0x379), 0xFF) << "the status register has no latch";
 
         HelperProcess next(dir.path(), {kFakeDevice});
         ASSERT_TRUE(next.WaitUntilServing());

@@ -10,19 +10,20 @@
 #include <ctime>
 
 bridge::SharedBlock* PosixPlatform::MapBlock() {
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat info {};
     void* view = MAP_FAILED;
-    if (::fstat(fd, &info) == 0 && info.st_size >= off_t{sizeof(bridge::SharedBlock)})
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size == off_t{sizeof(bridge::SharedBlock)})
         view =
             ::mmap(nullptr, sizeof(bridge::SharedBlock), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     ::close(fd);
     if (view == MAP_FAILED)
         return nullptr;
     auto* block = static_cast<bridge::SharedBlock*>(view);
-    if (block->magic.load(std::memory_order_acquire) != bridge::kBlockMagic) {
+    if (!bridge::IsBlockOfThisLayout(*block)) {
         ::munmap(view, sizeof(bridge::SharedBlock));
         return nullptr;
     }
@@ -42,6 +43,14 @@ std::uint64_t PosixPlatform::NowUs() {
 
 void PosixPlatform::YieldThread() {
     ::sched_yield();
+}
+
+unsigned PosixPlatform::Processors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    return ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
+               ? static_cast<unsigned>(CPU_COUNT(&allowed))
+               : 2;
 }
 
 void PosixPlatform::SleepMs(unsigned milliseconds) {

@@ -14,6 +14,7 @@ public:
     std::uint64_t NowUs() override;
     void Pause() override {}
     void YieldThread() override;
+    unsigned Processors() override;
     void SleepMs(unsigned milliseconds) override;
 
 private:

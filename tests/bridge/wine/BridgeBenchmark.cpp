@@ -48,7 +48,7 @@ int Run() {
     for (int i = 0; i < kWrites; ++i)
         dll.Out32(kData, static_cast<short>((i << 2) & 0xFC));
     const double queued = NowSeconds() - start;
-    dll.Inp32(kData); // answered once every write before it is done
+    dll.Inp32(kStatus); // answered once every write before it is done
     const double done = NowSeconds() - start;
 
     std::printf("Bridge under Wine, helper on the fake ppdev device (simulated board)\n");

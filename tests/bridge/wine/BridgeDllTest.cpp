@@ -1,7 +1,8 @@
 // The bridge inpout32.dll under Wine, as a program uses it, against the real helper on
 // the fake ppdev device (tests/bridge/with_helper.sh runs each suite in its setting):
-// its exports; no helper; a helper serving the simulated board, down to the chip's
-// answer to Programming Enable; a helper killed in the middle of the accesses.
+// its exports; no helper, and nothing at the block's path that the DLL may take for a
+// block; a helper serving the simulated board, down to the chip's answer to Programming
+// Enable; the block in its default place; a helper killed in the middle of the accesses.
 #include "tests/bridge/wine/BridgeDll.h"
 #include "tests/driver/DllProgrammer.h"
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr short kData = 0x378, kControl = 0x37A;
+constexpr short kData = 0x378, kStatus = 0x379, kControl = 0x37A;
 constexpr short kSck = 0x01, kReset = 0x02, kMosiLow = 0x01;
 // The chip needs each SCK phase longer than two of its clock cycles, and MOSI steady a
 // cycle before SCK rises; the helper spaces the accesses on the port as they were made,
@@ -24,6 +25,7 @@ TEST(BridgeExports, ThePlainNamesOfTheInterfaceAreExported) {
     EXPECT_NE(dll.Inp32, nullptr);
     EXPECT_NE(dll.Out32, nullptr);
     EXPECT_NE(dll.IsInpOutDriverOpen, nullptr);
+    EXPECT_NE(::GetProcAddress(dll.module(), "IsPortInUseByAnotherProgram"), nullptr);
     EXPECT_EQ(::GetProcAddress(dll.module(), "_Inp32@4"), nullptr);
     EXPECT_EQ(::GetProcAddress(dll.module(), "Out32@8"), nullptr);
 }
@@ -37,6 +39,58 @@ TEST(NoHelper, TheDriverIsNotRunningAndThePortReadsLikeNothingIsThere) {
     EXPECT_EQ(dll.Inp32(kData), 0xFF);
     EXPECT_LT(NowSeconds() - start, 0.1) << "nothing to wait for without a helper";
     EXPECT_FALSE(dll.IsInpOutDriverOpen());
+}
+
+void SetVariable(const char* name, const std::string& value) {
+    ::SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
+}
+
+// with_helper.sh --no-helper: the things in the run's folder "hostile", and paths the
+// DLL cannot take, are no block; each is turned down at once.
+TEST(NoHelper, NothingButABlockIsTakenForOne) {
+    const DriverLibrary& dll = Bridge();
+    ASSERT_NE(dll.IsInpOutDriverOpen, nullptr);
+    const std::string hostile = Environment("TAMBERLO_BRIDGE_TEST_DIR") + "/hostile/";
+    const std::string runtimeDir = Environment("XDG_RUNTIME_DIR");
+    const struct {
+        const char* what;
+        std::string blockPath;
+        std::string runtimeDir;
+    } cases[] = {
+        {"a FIFO", hostile + "fifo", ""},
+        {"a directory", hostile + "directory", ""},
+        {"a file shorter than a block", hostile + "short", ""},
+        {"a file of the block's size that no helper set up", hostile + "zeros", ""},
+        {"no path and no runtime directory", "", ""},
+        {"a relative path", "port", ""},
+        {"a path longer than the DLL takes", "/tmp/" + std::string(250, 'x'), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetVariable("TAMBERLO_BRIDGE_SHM", c.blockPath);
+        SetVariable("XDG_RUNTIME_DIR", c.runtimeDir);
+        const double start = NowSeconds();
+        EXPECT_FALSE(dll.IsInpOutDriverOpen());
+        EXPECT_EQ(dll.Inp32(kData), 0xFF);
+        EXPECT_LT(NowSeconds() - start, 0.5);
+    }
+    SetVariable("XDG_RUNTIME_DIR", runtimeDir);
+}
+
+// with_helper.sh --default-place: the helper's block in $XDG_RUNTIME_DIR/tamberlo/port.
+// A path the DLL cannot take is no reason to go there instead.
+TEST(DefaultPlace, TheDllFindsTheHelperThereAndOnlyWithoutABlockPath) {
+    const DriverLibrary& dll = Bridge();
+    ASSERT_NE(dll.IsInpOutDriverOpen, nullptr);
+    ASSERT_EQ(Environment("TAMBERLO_BRIDGE_SHM"), "");
+    for (const std::string& unusable : {"/tmp/" + std::string(250, 'x'), std::string("port")}) {
+        SetVariable("TAMBERLO_BRIDGE_SHM", unusable);
+        EXPECT_FALSE(dll.IsInpOutDriverOpen()) << unusable;
+    }
+    SetVariable("TAMBERLO_BRIDGE_SHM", "");
+    ASSERT_TRUE(dll.IsInpOutDriverOpen());
+    dll.Out32(kData, 0x3C);
+    EXPECT_EQ(dll.Inp32(kData), 0x3C);
 }
 
 TEST(WithHelper, RegistersRoundTripAndTheChipAnswersProgrammingEnable) {
@@ -68,15 +122,17 @@ TEST(HelperKilled, AReadGivesUpInBoundedTimeAndTheBridgeStaysClosedUntilANewHelp
     for (int i = 0; i < 100000 && !failed; ++i) {
         dll.Out32(kData, static_cast<short>(i & 0x7F));
         const double start = NowSeconds();
-        failed = dll.Inp32(kData) != (i & 0x7F);
+        dll.Inp32(kStatus); // answered by the helper, unlike a read of the data just written
         longest = std::max(longest, NowSeconds() - start);
+        failed = !dll.IsInpOutDriverOpen();
     }
     ASSERT_TRUE(failed) << "the helper was not killed";
     EXPECT_LT(longest, 1.0) << "a read waited on a dead helper";
     EXPECT_FALSE(dll.IsInpOutDriverOpen());
     const double start = NowSeconds();
-    EXPECT_EQ(dll.Inp32(kData), 0xFF);
     dll.Out32(kData, 0x11);
+    EXPECT_EQ(dll.Inp32(kData), 0x11) << "the data latch reads back the byte last written";
+    EXPECT_EQ(dll.Inp32(kStatus), 0xFF) << "the status register has no latch";
     EXPECT_LT(NowSeconds() - start, 0.1) << "a closed bridge answers at once";
 
     std::ofstream(WindowsPath(Environment("TAMBERLO_BRIDGE_TEST_DIR") + "/want-helper"));
@@ -86,6 +142,7 @@ TEST(HelperKilled, AReadGivesUpInBoundedTimeAndTheBridgeStaysClosedUntilANewHelp
     ASSERT_TRUE(dll.IsInpOutDriverOpen()) << "the new helper was not taken up";
     dll.Out32(kData, 0x22);
     EXPECT_EQ(dll.Inp32(kData), 0x22);
+    EXPECT_EQ(dll.Inp32(kStatus) & 0x07, 0x07);
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 // tests/bridge/with_helper.sh putting tamberlo-ppdev on the fake ppdev device and the
 // simulated board behind it: Auto writes a real AVR program that the chip file then
 // holds; without the helper the program says its driver is not running; a helper
-// killed during Program ends the operation with that message, never with success.
+// killed during Program ends the operation with that message, never with success, also
+// when a new helper takes over at once; a helper stalled during Program ends it so too,
+// only the release of the lines reaches the port afterwards, and the next operation
+// works; a second program is told that the port is in use.
 #include "tests/bridge/wine/BridgeDll.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
@@ -19,10 +22,24 @@ namespace {
 
 enum : int { kErase = 1000, kProgram = 1002, kAuto = 1004 };
 const char kDriverNotRunning[] = "The printer port driver is not running.";
+const char kInUse[] = "another program is using the printer port through the bridge";
 
 std::vector<unsigned char> ReadBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
+}
+
+// The port accesses the fake device logged after the stalled helper was continued.
+std::vector<std::string> AccessesAfterTheStall() {
+    std::ifstream log(WindowsPath(Environment("TAMBERLO_FAKE_PPDEV_LOG")));
+    std::vector<std::string> lines;
+    bool continued = false;
+    for (std::string line; std::getline(log, line);) {
+        if (continued)
+            lines.push_back(line);
+        continued = continued || line == "continued";
+    }
+    return lines;
 }
 
 bool SaysDriverNotRunning(const std::vector<std::string>& boxes) {
@@ -85,6 +102,63 @@ TEST_F(ProgramThroughBridge, AHelperKilledDuringProgramEndsItWithAFailure) {
 
     EXPECT_TRUE(SaysDriverNotRunning(PressTimed(session, kErase, &seconds)));
     EXPECT_LT(seconds, 5) << "the closed bridge makes the next operation fail at once";
+}
+
+// with_helper.sh --kill-after --restart: a new helper serves within a few milliseconds
+// of the first one's death. The writes queued to the dead one are lost: the operation
+// fails all the same, and the next one is served by the new helper.
+TEST_F(ProgramThroughBridge, AHelperReplacedDuringProgramEndsItWithAFailure) {
+    Session session(chipFile);
+    EXPECT_TRUE(session.OpenHexFile(TAMBERLO_E2E_HEX).empty());
+    const std::vector<std::string> boxes = session.Press(kProgram);
+    EXPECT_TRUE(SaysDriverNotRunning(boxes)) << (boxes.empty() ? "no message" : boxes[0]);
+    EXPECT_NE(session.Caption(), "Program Flash Ok");
+    EXPECT_TRUE(session.Press(kAuto).empty());
+    EXPECT_EQ(session.Caption(), "Verfify Ok");
+}
+
+// with_helper.sh --stop-at: the helper stops part-way through the flash and is continued
+// only after the program has shown its message.
+TEST_F(ProgramThroughBridge, AHelperStalledDuringProgramEndsItAndOnlyTheReleaseArrivesLater) {
+    Session session(chipFile);
+    EXPECT_TRUE(session.OpenHexFile(TAMBERLO_E2E_HEX).empty());
+    const std::vector<std::string> boxes = session.Press(kProgram);
+    EXPECT_TRUE(SaysDriverNotRunning(boxes)) << (boxes.empty() ? "no message" : boxes[0]);
+    EXPECT_NE(session.Caption(), "Program Flash Ok");
+
+    std::ofstream(WindowsPath(Environment("TAMBERLO_BRIDGE_TEST_DIR") + "/continue-helper"));
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100 && lines.size() < 3; ++i) {
+        ::Sleep(50);
+        lines = AccessesAfterTheStall();
+    }
+    ::Sleep(300); // anything more would come now
+    lines = AccessesAfterTheStall();
+    // The release: SCK high, MOSI high, RESET high; nothing of the abandoned flash. (MOSI
+    // is nStrobe, which the port inverts: high is a 0 in the register.)
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("write data 0x", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("write control 0x", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("write data 0x", 0), 0u) << lines[2];
+    EXPECT_EQ(std::stoi(lines[1].substr(16), nullptr, 16) & 0x01, 0x00) << "MOSI high";
+    EXPECT_EQ(std::stoi(lines[2].substr(13), nullptr, 16) & 0x03, 0x03) << "SCK and RESET high";
+
+    EXPECT_TRUE(session.Press(kAuto).empty());
+    EXPECT_EQ(session.Caption(), "Verfify Ok");
+    const std::vector<unsigned char> expected = ReadBytes(TAMBERLO_E2E_BIN);
+    const std::vector<unsigned char> chip = ReadBytes(chipFile);
+    ASSERT_GE(chip.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), chip.begin()));
+}
+
+// This test program holds the bridge (as another tamberlo would) while tamberlo.exe tries.
+TEST_F(ProgramThroughBridge, ASecondProgramIsToldThatThePortIsInUse) {
+    ASSERT_TRUE(Bridge().IsInpOutDriverOpen());
+    Session session(chipFile);
+    const std::vector<std::string> boxes = session.Press(kErase);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(kInUse), std::string::npos) << boxes[0];
+    EXPECT_NE(session.Caption(), "Erase Ok");
 }
 
 } // namespace
