@@ -145,7 +145,15 @@ struct Work {
     std::uint64_t sleepMsPerDelayByte;
 };
 
-Work MostWork(SoakOp op, std::uint64_t walked) {
+// Every entry into programming mode that the chip answers reads its three signature bytes.
+constexpr std::uint64_t kSignatureReadsPerEnter = 3;
+
+Work WithSignatureReads(Work work) {
+    work.exchanges += kSignatureReadsPerEnter * work.enters;
+    return work;
+}
+
+Work MostWorkBeforeSignatures(SoakOp op, std::uint64_t walked) {
     switch (op) {
     case SoakOp::Erase:
         return {2, 1, 800 + 40};
@@ -164,6 +172,10 @@ Work MostWork(SoakOp op, std::uint64_t walked) {
         return {1, 1, 800};
     }
     return {0, 0, 0};
+}
+
+Work MostWork(SoakOp op, std::uint64_t walked) {
+    return WithSignatureReads(MostWorkBeforeSignatures(op, walked));
 }
 
 // "" when an operation stayed within the port accesses and the virtual time that `most`

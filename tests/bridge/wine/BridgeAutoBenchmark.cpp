@@ -104,7 +104,7 @@ TEST(BridgeAutoBenchmark, FullImageThroughTheBridge) {
     std::printf("  busy waits (BitDelay)      %8.2f s   (%.0f passes of %.2f us)\n", busy,
                 f["sck_edges"], passSeconds * 1e6);
     std::printf(
-        "  program's own overhead     %8.2f s   = %.1f %% of the wall time (target < 5 %%)\n",
+        "  program's own overhead     %8.2f s   = %.1f %% of the wall time (target < 2 %%)\n",
         overhead, 100 * overhead / wall);
     std::printf("    inside the bridge        %8.2f s   (%.0f reads, %.0f writes, %.0f driver "
                 "checks; %.3f us per access)\n",
