@@ -188,6 +188,14 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
                     rop);
 }
 
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) {
+    Attach(::GetDC(m_hWnd));
+}
+
+CClientDC::~CClientDC() {
+    ::ReleaseDC(m_hWnd, Detach());
+}
+
 CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) {
     Attach(::BeginPaint(m_hWnd, &m_ps));
 }

@@ -86,6 +86,16 @@ public:
                 DWORD rop);
 };
 
+// A window's client-area DC: GetDC on construction, ReleaseDC on destruction.
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+
+protected:
+    HWND m_hWnd;
+};
+
 // The DC of a WM_PAINT: BeginPaint on construction, EndPaint on destruction.
 class CPaintDC : public CDC {
 public:

@@ -93,6 +93,10 @@ void CTextProgressCtrl::DrawClippedText(CDC& dc, const RECT& clip, const RECT& c
 
 void CTextProgressCtrl::OnPaint() {
     CPaintDC paintDC(this);
+    Paint(paintDC);
+}
+
+void CTextProgressCtrl::Paint(CDC& paintDC) {
     if (m_nLower >= m_nUpper)
         return;
 
@@ -207,9 +211,27 @@ LRESULT CTextProgressCtrl::OnSetPos(WPARAM wParam, LPARAM) {
     // one, it is done before returning, so a busy caller's loop still shows progress.
     if (extent != m_nLastExtent) {
         m_nLastExtent = extent;
-        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        ShowNewEdge();
     }
     return previous;
+}
+
+// Shows the bar's new edge before returning, so a busy caller's loop still shows progress.
+// The whole bar is drawn at once on its own DC, the same pixels a paint draws: under Wine,
+// asking for a paint and answering it costs more than the drawing itself. Whatever was
+// waiting for a paint (a new caption, a part uncovered) is drawn with it, so the wait is
+// over. A hidden bar is painted when it is shown.
+void CTextProgressCtrl::ShowNewEdge() {
+    if (!::IsWindowVisible(m_hWnd))
+        return;
+    {
+        CClientDC dc(this);
+        RECT client;
+        GetClientRect(&client);
+        dc.IntersectClipRect(&client); // a class DC shared with the parent would reach past it
+        Paint(dc);
+    }
+    ::ValidateRect(m_hWnd, nullptr);
 }
 
 LRESULT CTextProgressCtrl::OnDeltaPos(WPARAM wParam, LPARAM) {

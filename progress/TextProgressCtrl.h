@@ -40,6 +40,9 @@ protected:
     COffscreenBuffer m_bufOffscreen;
 
     void OnPaint();
+    // Draws the whole bar, its text included, on `dc` (through the kept off-screen buffer).
+    virtual void Paint(CDC& dc);
+    void ShowNewEdge();
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnEraseBkgnd(WPARAM, LPARAM);
     LRESULT OnSetText(WPARAM, LPARAM);

@@ -10,7 +10,8 @@
 //                  at the time per pass of the other stretches
 //   sleeps         each wait, as asked for and as long as it lasted
 //   progress bar   each message the bar handles, timed in its window procedure, and
-//                  apart from that each of its paints (WM_PAINT, inside a step's repaint)
+//                  apart from that the ones that drew the bar: a step that moved its edge
+//                  (drawn at once) or a WM_PAINT
 // and the program's own overhead is what is left of the wall time. Figures only; it
 // fails only when it cannot measure: no DLL, missing exports, a driver that is not open,
 // or a run that ends with a message box or without the image in the chip.
@@ -19,6 +20,7 @@
 #include "framework/Sleep.h"
 #include "link/BitDelay.h"
 #include "port/InpOutCalls.h"
+#include "progress/ProgressMath.h"
 #include "tests/driver/DriverLibrary.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
@@ -123,14 +125,32 @@ void TimedSleep(DWORD milliseconds) {
 WNDPROC g_progressProc = nullptr;
 int g_progressDepth = 0;
 
+// The bar's edge in pixels, asked of its own procedure past the timing.
+int BarEdge(HWND hWnd) {
+    PBRANGE range{};
+    ::CallWindowProcA(g_progressProc, hWnd, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    const int position =
+        static_cast<int>(::CallWindowProcA(g_progressProc, hWnd, PBM_GETPOS, 0, 0));
+    RECT client;
+    ::GetClientRect(hWnd, &client);
+    return progress_math::Extent(client.right,
+                                 progress_math::Fraction(position, range.iLow, range.iHigh));
+}
+
+bool MovesEdge(UINT message) {
+    return message == PBM_SETPOS || message == PBM_STEPIT || message == PBM_DELTAPOS;
+}
+
 LRESULT CALLBACK TimedProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool outermost = g_progressDepth == 0;
+    const int edgeBefore = outermost && MovesEdge(message) ? BarEdge(hWnd) : 0;
     const std::uint64_t start = Stamp();
     const unsigned paintsBefore = g_run.progressPaints;
     if (g_progressDepth++ == 0)
         ++g_run.progressMessages;
     const LRESULT result = ::CallWindowProcA(g_progressProc, hWnd, message, wParam, lParam);
     const std::uint64_t ticks = Stamp() - start;
-    if (message == WM_PAINT) {
+    if (message == WM_PAINT || (outermost && MovesEdge(message) && BarEdge(hWnd) != edgeBefore)) {
         ++g_run.progressPaints;
         g_run.paintTicks += ticks;
     }
@@ -271,15 +291,12 @@ void MeasureAuto(const char* chip) {
     std::printf("  Auto's own overhead        %8.2f s   = %.2f %% of wall time (target for the "
                 "AT90S8535 < 1 %%)\n",
                 own, 100.0 * own / wallSeconds);
-    std::printf("    of it the progress bar   %8.2f s   %u messages, %u paints\n", progressBar,
-                g_run.progressMessages, g_run.progressPaints);
-    std::printf("      of it painting         %8.2f s   %.1f us per paint (WM_PAINT) of the "
-                "%ld x %ld px bar\n",
+    std::printf("    of it the progress bar   %8.2f s   %u messages, %u drew the bar\n",
+                progressBar, g_run.progressMessages, g_run.progressPaints);
+    std::printf("      drawing the bar        %8.2f s   %.1f us per drawing of the %ld x %ld px "
+                "bar (a step that moved its edge, or a WM_PAINT)\n",
                 painting, painting / paints * 1e6, barClient.right, barClient.bottom);
-    std::printf("      asking for the paints  %8.2f s   %.1f us per paint: the rest of the "
-                "steps that repainted (RedrawWindow)\n",
-                progressBar - painting - quiet, (progressBar - painting - quiet) / paints * 1e6);
-    std::printf("      other messages         %8.2f s   %u messages that painted nothing, %.2f us "
+    std::printf("      other messages         %8.2f s   %u messages that drew nothing, %.2f us "
                 "each\n",
                 quiet, g_run.quietMessages, quiet / quietMessages * 1e6);
     std::printf("  Sleep's own overshoot      %8.2f s   (the waits lasted %.1f %% longer than "

@@ -95,7 +95,9 @@ void RegisterPlainBarClass() {
     ::RegisterClassA(&windowClass);
 }
 
-// Seconds per paint (inside WM_PAINT) and per repainting step (the whole round trip).
+// Seconds per paint (the drawing: inside WM_PAINT for the plain bars, inside the control's
+// Paint for the control, which draws a step at once) and per repainting step (the whole
+// round trip).
 struct PaintCost {
     double paint;
     double step;
@@ -181,15 +183,15 @@ void PrintPaintCosts() {
     const PaintCost a = Median(now), b = Median(old), c = Median(nothing);
     std::printf("paint of a %d x %d px bar with a caption, median of %d rounds of %d paints:\n",
                 kBarWidth, kBarHeight, kRounds, kPaintsPerRound);
-    std::printf("                                        in WM_PAINT   whole repainting step\n");
-    std::printf("  now (off-screen DC kept)              %8.1f us   %8.1f us\n", a.paint * 1e6,
+    std::printf("                                          painting   whole repainting step\n");
+    std::printf("  now (drawn at once, off-screen DC kept) %8.1f us   %8.1f us\n", a.paint * 1e6,
                 a.step * 1e6);
-    std::printf("  before (new DC and bitmap each paint) %8.1f us   %8.1f us\n", b.paint * 1e6,
+    std::printf("  before (WM_PAINT, new DC and bitmap)    %8.1f us   %8.1f us\n", b.paint * 1e6,
                 b.step * 1e6);
-    std::printf("  nothing drawn (the platform's share)  %8.1f us   %8.1f us\n", c.paint * 1e6,
+    std::printf("  WM_PAINT drawing nothing (its share)    %8.1f us   %8.1f us\n", c.paint * 1e6,
                 c.step * 1e6);
-    std::printf("  the drawing itself, now: %.1f us; before: %.1f us\n", (a.paint - c.paint) * 1e6,
-                (b.paint - c.paint) * 1e6);
+    std::printf("  the drawing itself, now: %.1f us (no paint asked for); before: %.1f us\n",
+                a.paint * 1e6, (b.paint - c.paint) * 1e6);
     ::DeleteObject(font);
 }
 

@@ -17,19 +17,16 @@ public:
     using CTextProgressCtrl::m_nLastExtent;
     using CTextProgressCtrl::OnSetPos;
 
-    int paints = 0;          // WM_PAINT messages that reached the control
-    LONGLONG paintTicks = 0; // performance-counter ticks spent handling them
+    int paints = 0;          // drawings of the bar: in WM_PAINT, or at once on a step
+    LONGLONG paintTicks = 0; // performance-counter ticks spent drawing
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message != WM_PAINT)
-            return CTextProgressCtrl::WindowProc(message, wParam, lParam);
+    void Paint(CDC& dc) override {
         ++paints;
         LARGE_INTEGER start, end;
         ::QueryPerformanceCounter(&start);
-        const LRESULT result = CTextProgressCtrl::WindowProc(message, wParam, lParam);
+        CTextProgressCtrl::Paint(dc);
         ::QueryPerformanceCounter(&end);
         paintTicks += end.QuadPart - start.QuadPart;
-        return result;
     }
 };
 
