@@ -19,8 +19,8 @@ BlockPathChoice ChooseBlockPath(const char* blockPathValue, const char* runtimeD
         if (path->front() != '/')
             return BlockPathChoice::NotAbsolute;
     } else {
-        // The runtime directory counts only as an absolute path, as its specification
-        // asks of the programs that use it.
+        // A relative XDG_RUNTIME_DIR is invalid and must be ignored (XDG Base Directory
+        // rules): it would put the block wherever the program happens to start.
         if (!IsSet(runtimeDirValue) || *runtimeDirValue != '/')
             return BlockPathChoice::NoRuntimeDir;
         *path = runtimeDirValue;

@@ -134,6 +134,21 @@ Outcome CDeviceOps::Finish(Step step) {
     return Outcome::Ok;
 }
 
+Outcome CDeviceOps::Mismatch(Outcome found) {
+    const Outcome held = Held();
+    if (held != Outcome::Ok)
+        return held;
+    m_messages.Tell(found);
+    m_link.ReleaseTarget();
+    return found;
+}
+
+Outcome CDeviceOps::OpenWithImage() {
+    if (m_image.end == 0)
+        return Outcome::NothingLoaded;
+    return Open(ImageCheck::MustFit);
+}
+
 unsigned char CDeviceOps::Send(const unsigned char* instruction) {
     unsigned char answer[4] = {};
     m_link.Exchange(instruction, answer);
@@ -175,12 +190,7 @@ Outcome CDeviceOps::BlankCheckOpened() {
     for (std::uint32_t word = 0; word < words; ++word) {
         if (Send(ReadFlashInstruction(2 * word)) != kErased ||
             Send(ReadFlashInstruction(2 * word + 1)) != kErased) {
-            const Outcome held = Held();
-            if (held != Outcome::Ok)
-                return held;
-            m_messages.Tell(Outcome::NotBlank);
-            m_link.ReleaseTarget();
-            return Outcome::NotBlank;
+            return Mismatch(Outcome::NotBlank);
         }
         m_progress.Percent(Step::BlankCheck, BlankPercent(word, words));
         m_progress.StepIt();
@@ -189,9 +199,7 @@ Outcome CDeviceOps::BlankCheckOpened() {
 }
 
 Outcome CDeviceOps::Program() {
-    if (m_image.end == 0)
-        return Outcome::NothingLoaded;
-    const Outcome opened = Open(ImageCheck::MustFit);
+    const Outcome opened = OpenWithImage();
     return opened == Outcome::Ok ? ProgramOpened() : opened;
 }
 
@@ -233,9 +241,7 @@ int CDeviceOps::ProgramFlash() {
 }
 
 Outcome CDeviceOps::Verify() {
-    if (m_image.end == 0)
-        return Outcome::NothingLoaded;
-    const Outcome opened = Open(ImageCheck::MustFit);
+    const Outcome opened = OpenWithImage();
     return opened == Outcome::Ok ? VerifyOpened() : opened;
 }
 
@@ -246,12 +252,7 @@ Outcome CDeviceOps::VerifyOpened() {
     const std::uint32_t last = LastByteOfWalk(end);
     for (std::uint32_t i = 0; i <= last; ++i) {
         if (Send(ReadFlashInstruction(i)) != m_image.bytes[i]) {
-            const Outcome held = Held();
-            if (held != Outcome::Ok)
-                return held;
-            m_messages.Tell(Outcome::VerifyError);
-            m_link.ReleaseTarget();
-            return Outcome::VerifyError;
+            return Mismatch(Outcome::VerifyError);
         }
         m_progress.Percent(Step::VerifyFlash, Percent(i, divisor));
         m_progress.StepIt();
@@ -264,9 +265,7 @@ Outcome CDeviceOps::VerifyOpened() {
 // the opening after the erase that unlocked it. The first opening or step that does not
 // succeed ends Auto with its outcome.
 Outcome CDeviceOps::Auto() {
-    if (m_image.end == 0)
-        return Outcome::NothingLoaded;
-    Outcome outcome = Open(ImageCheck::MustFit);
+    Outcome outcome = OpenWithImage();
     for (Outcome (CDeviceOps::*step)() : {&CDeviceOps::EraseOpened, &CDeviceOps::BlankCheckOpened,
                                           &CDeviceOps::ProgramOpened, &CDeviceOps::VerifyOpened}) {
         if (outcome == Outcome::Ok)

@@ -60,6 +60,12 @@ private:
     Outcome Held();
     // The common end: the port still held, release, the step's success caption.
     Outcome Finish(Step step);
+    // A flash word found other than expected (NotBlank, VerifyError): told while the
+    // target is still held, then released; a port lost meanwhile is told instead.
+    Outcome Mismatch(Outcome found);
+    // Open for an operation that needs the image: NothingLoaded without one, else Open
+    // with the image checked against the chip's flash.
+    Outcome OpenWithImage();
     Outcome EraseOpened();
     Outcome BlankCheckOpened();
     Outcome ProgramOpened();

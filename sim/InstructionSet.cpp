@@ -6,12 +6,20 @@ namespace sim {
 
 namespace {
 
+// The instructions every chip here has in the same form.
+constexpr InstructionPattern kProgrammingEnable = Instruction(
+    Op::ProgrammingEnable, "Programming Enable", "1010 1100 0101 0011 xxxx xxxx xxxx xxxx");
+constexpr InstructionPattern kChipErase =
+    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx");
+// The ATmega datasheets' name for it; the AT90S datasheet says "Read Signature Bytes".
+constexpr InstructionPattern kReadSignatureByte = Instruction(
+    Op::ReadSignature, "Read Signature Byte", "0011 0000 xxxx xxxx xxxx xxaa oooo oooo");
+
 // AT90S4434/8535 datasheet, "Serial Programming Instruction Set". The AT90S4434 has
 // 2048 words of flash and 256 bytes of EEPROM, so it ignores the top address bit of each.
 constexpr InstructionPattern kAt90s[] = {
-    Instruction(Op::ProgrammingEnable, "Programming Enable",
-                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
-    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    kProgrammingEnable,
+    kChipErase,
     Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
                 "0010 0000 xxxx aaaa aaaa aaaa oooo oooo"),
     Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
@@ -41,9 +49,8 @@ constexpr const char* kAtmegaReadLock = "0101 1000 0000 0000 xxxx xxxx xxoo oooo
 // ATmega8535 datasheet, "Serial Programming Instruction Set": 4096 words in pages of 32
 // words, 512 bytes of EEPROM. Fuse and calibration instructions are not modelled.
 constexpr InstructionPattern kAtmega8535[] = {
-    Instruction(Op::ProgrammingEnable, "Programming Enable",
-                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
-    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    kProgrammingEnable,
+    kChipErase,
     Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
                 "0010 0000 0000 aaaa aaaa aaaa oooo oooo"),
     Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
@@ -58,17 +65,15 @@ constexpr InstructionPattern kAtmega8535[] = {
     Instruction(Op::WriteEeprom, "Write EEPROM Memory", "1100 0000 00xx xxxa aaaa aaaa iiii iiii"),
     Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
     Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
-    Instruction(Op::ReadSignature, "Read Signature Byte",
-                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+    kReadSignatureByte,
 };
 
 // ATmega16 and ATmega32 datasheets: pages of 64 words; 8192 (ATmega16) or 16384 words
 // (ATmega32) and 512 or 1024 bytes of EEPROM. Fuse and calibration instructions are not
 // modelled.
 constexpr InstructionPattern kAtmega16And32[] = {
-    Instruction(Op::ProgrammingEnable, "Programming Enable",
-                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
-    Instruction(Op::ChipErase, "Chip Erase", "1010 1100 100x xxxx xxxx xxxx xxxx xxxx"),
+    kProgrammingEnable,
+    kChipErase,
     Instruction(Op::ReadFlashLow, "Read Program Memory (low)",
                 "0010 0000 00aa aaaa aaaa aaaa oooo oooo"),
     Instruction(Op::ReadFlashHigh, "Read Program Memory (high)",
@@ -83,16 +88,13 @@ constexpr InstructionPattern kAtmega16And32[] = {
     Instruction(Op::WriteEeprom, "Write EEPROM Memory", "1100 0000 00xx xxaa aaaa aaaa iiii iiii"),
     Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
     Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
-    Instruction(Op::ReadSignature, "Read Signature Byte",
-                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+    kReadSignatureByte,
 };
 
 // A chip modelled only as far as telling what it is.
 constexpr InstructionPattern kHandshakeOnly[] = {
-    Instruction(Op::ProgrammingEnable, "Programming Enable",
-                "1010 1100 0101 0011 xxxx xxxx xxxx xxxx"),
-    Instruction(Op::ReadSignature, "Read Signature Byte",
-                "0011 0000 xxxx xxxx xxxx xxaa oooo oooo"),
+    kProgrammingEnable,
+    kReadSignatureByte,
 };
 
 template <std::size_t N> constexpr InstructionSet SetOf(const InstructionPattern (&patterns)[N]) {

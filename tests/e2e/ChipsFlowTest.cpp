@@ -17,17 +17,6 @@ namespace {
 
 enum : int { kErase = 1000, kBlank = 1001, kVerify = 1003, kAuto = 1004 };
 
-std::string TempPath(const std::string& name) {
-    char folder[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
-}
-
 std::string Program(const std::string& name) {
     return std::string(TAMBERLO_E2E_PROGRAMS) + "\\" + name;
 }

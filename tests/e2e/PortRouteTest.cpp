@@ -23,12 +23,6 @@ namespace {
 enum : int { kErase = 1000, kBlank = 1001, kAuto = 1004, kLpt1 = 1008 };
 const char kNoAnswer[] = "Error! Please check your CPU, power supply and printer port.";
 
-std::string TempPath(const std::string& name) {
-    char folder[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-
 std::string WindowsFile(const char* name) {
     char folder[MAX_PATH];
     ::GetWindowsDirectoryA(folder, MAX_PATH);

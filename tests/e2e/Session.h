@@ -37,3 +37,8 @@ private:
     HWND m_main = nullptr;
     std::vector<std::string> m_captions;
 };
+
+// `name` in the Windows temporary folder.
+std::string TempPath(const std::string& name);
+// The whole file's bytes; none when it cannot be read.
+std::vector<unsigned char> ReadBytes(const std::string& path);

@@ -24,11 +24,6 @@ enum : int { kErase = 1000, kProgram = 1002, kAuto = 1004 };
 const char kDriverNotRunning[] = "The printer port driver is not running.";
 const char kInUse[] = "another program is using the printer port through the bridge";
 
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
-}
-
 // The port accesses the fake device logged after the stalled helper was continued.
 std::vector<std::string> AccessesAfterTheStall() {
     std::ifstream log(WindowsPath(Environment("TAMBERLO_FAKE_PPDEV_LOG")));
