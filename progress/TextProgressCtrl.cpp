@@ -92,6 +92,7 @@ void CTextProgressCtrl::DrawClippedText(CDC& dc, const RECT& clip, const RECT& c
 }
 
 void CTextProgressCtrl::OnPaint() {
+    m_bRepaintAsked = false;
     CPaintDC paintDC(this);
     Paint(paintDC);
 }
@@ -218,9 +219,10 @@ LRESULT CTextProgressCtrl::OnSetPos(WPARAM wParam, LPARAM) {
 
 // Shows the bar's new edge before returning, so a busy caller's loop still shows progress.
 // The whole bar is drawn at once on its own DC, the same pixels a paint draws: under Wine,
-// asking for a paint and answering it costs more than the drawing itself. Whatever was
-// waiting for a paint (a new caption, a part uncovered) is drawn with it, so the wait is
-// over. A hidden bar is painted when it is shown.
+// asking for a paint and answering it costs more than the drawing itself. A repaint this
+// control asked for (a new caption, a colour) is drawn with it, so that wait is over; a
+// part uncovered by another window still gets its own paint. A hidden bar is painted when
+// it is shown.
 void CTextProgressCtrl::ShowNewEdge() {
     if (!::IsWindowVisible(m_hWnd))
         return;
@@ -231,7 +233,10 @@ void CTextProgressCtrl::ShowNewEdge() {
         dc.IntersectClipRect(&client); // a class DC shared with the parent would reach past it
         Paint(dc);
     }
-    ::ValidateRect(m_hWnd, nullptr);
+    if (m_bRepaintAsked) {
+        m_bRepaintAsked = false;
+        ::ValidateRect(m_hWnd, nullptr);
+    }
 }
 
 LRESULT CTextProgressCtrl::OnDeltaPos(WPARAM wParam, LPARAM) {

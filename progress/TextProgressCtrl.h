@@ -61,9 +61,16 @@ protected:
     LRESULT OnShowText(WPARAM, LPARAM);
 
 private:
+    // Set while a repaint this control asked for is outstanding: a step that draws the bar
+    // then validates the window, which under Wine is a round trip worth skipping otherwise.
+    bool m_bRepaintAsked = false;
+
     BOOL HasWindow() const { return ::IsWindow(m_hWnd); }
     // Marks the whole control for repainting, background included.
-    void InvalidateAll() { ::InvalidateRect(m_hWnd, nullptr, TRUE); }
+    void InvalidateAll() {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        m_bRepaintAsked = true;
+    }
     // The colour setters: invalidate when there is a window, store, return the old value.
     COLORREF ReplaceColor(COLORREF& field, COLORREF color);
     // Draws `text` centred in `client`, in `color`, only inside `clip`.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -109,6 +110,24 @@ TEST(WithHelper, RegistersRoundTripAndTheChipAnswersProgrammingEnable) {
     const std::array<std::uint8_t, 4> answer = programmer.Transfer({0xAC, 0x53, 0x00, 0x00});
     EXPECT_EQ(answer[2], 0x53) << "the chip echoes the second byte during the third";
     dll.Out32(kData, kReset | kSck);
+    EXPECT_TRUE(dll.IsInpOutDriverOpen());
+}
+
+// The program's threads take turns at the one ring: two threads at full speed lose no
+// access. A lost or mixed-up entry leaves a read unanswered, and the bridge closes.
+TEST(WithHelper, TwoThreadsAtOnceLoseNoAccess) {
+    const DriverLibrary& dll = Bridge();
+    ASSERT_NE(dll.IsInpOutDriverOpen, nullptr);
+    ASSERT_TRUE(dll.IsInpOutDriverOpen());
+    auto hammer = [&dll](short firstValue) {
+        for (int i = 0; i < 20000; ++i) {
+            dll.Out32(kData, static_cast<short>((firstValue + i) & 0x7F));
+            dll.Inp32(kStatus);
+        }
+    };
+    std::thread other(hammer, 0x40);
+    hammer(0x00);
+    other.join();
     EXPECT_TRUE(dll.IsInpOutDriverOpen());
 }
 

@@ -3,10 +3,13 @@
 // and passes every call on, counting the time spent inside the bridge. It also puts a
 // timed Sleep into the program's import table, so the benchmark knows how long the
 // program's waits really lasted, and counts the SCK edges the program writes: each is
-// followed by one pass of its busy wait, and the median time from an edge's return to
-// the program's next call is that pass as the program runs it (the median, because a
-// few of those intervals also hold a progress-bar update). At process end it writes
-// its figures, one "name value" per line, to the file named by TAMBERLO_BRIDGE_STATS_FILE.
+// followed by one pass of its busy wait. The time from an edge's return to the program's
+// next call is that pass as the program ran it, interruptions included, unless the
+// stretch is much longer than the median (a progress-bar update came in it): such a
+// stretch counts as one median pass, the rest of it is the program's own work. The
+// time-stamp reads of this DLL itself are measured too, so the benchmark can leave them
+// out of the program's figures. At process end it writes its figures, one "name value"
+// per line, to the file named by TAMBERLO_BRIDGE_STATS_FILE.
 #include <windows.h>
 #include <x86intrin.h>
 
@@ -22,6 +25,7 @@ using IsOpenFn = BOOL(WINAPI*)();
 using SleepFn = VOID(WINAPI*)(DWORD);
 
 constexpr short kSckBit = 0x01;
+constexpr short kStatusPort = 0x379;
 
 struct Figures {
     std::uint64_t bridgeTicks = 0;
@@ -34,6 +38,8 @@ struct Figures {
     std::uint64_t sckEdges = 0;
     std::uint64_t slowAccesses = 0; // took longer than kSlowAccess_us
     std::uint64_t slowTicks = 0;
+    std::uint64_t statusReads = 0; // reads of the status register: the helper answers them
+    std::uint64_t statusTicks = 0;
 };
 
 constexpr double kSlowAccess_us = 100;
@@ -68,6 +74,31 @@ double MedianInterval_ns() {
             return (step + 0.5) * kIntervalStep_ns;
     }
     return 0;
+}
+
+// A stretch after an SCK edge longer than this many median passes held something else.
+constexpr double kPlainStretchMedians = 4;
+
+// The busy waits: the plain stretches as they lasted, one median pass for each other.
+double BusyWait_ns() {
+    const double median = MedianInterval_ns();
+    double total = 0;
+    for (unsigned step = 0; step < kIntervalSteps; ++step) {
+        const double stretch = (step + 0.5) * kIntervalStep_ns;
+        const bool plain = stretch <= kPlainStretchMedians * median && step + 1 < kIntervalSteps;
+        total += g_intervals[step] * (plain ? stretch : median);
+    }
+    return total;
+}
+
+// What one time-stamp read costs, in ticks.
+double TicksPerStamp() {
+    constexpr int kStamps = 1'000'000;
+    volatile std::uint64_t last = 0;
+    const std::uint64_t start = __rdtsc();
+    for (int i = 0; i < kStamps; ++i)
+        last = __rdtsc();
+    return static_cast<double>(last - start) / kStamps;
 }
 
 Figures g_figures;
@@ -158,12 +189,17 @@ void WriteFigures() {
     if (length == 0 || length >= MAX_PATH)
         return;
     const Figures& f = g_figures;
+    // Two reads around every call, one more after every SCK edge and one at the call
+    // that ends its stretch.
+    const double stamps = 2.0 * static_cast<double>(f.reads + f.writes + f.openChecks) +
+                          2.0 * static_cast<double>(f.sckEdges);
     char text[1024];
     const int size = std::snprintf(
         text, sizeof text,
         "bridge_seconds %.6f\nsleep_seconds %.6f\nsleep_requested_ms %llu\nsleeps %llu\n"
         "reads %llu\nwrites %llu\nopen_checks %llu\nsck_edges %llu\nslow_accesses %llu\n"
-        "slow_seconds %.6f\nbusy_pass_ns %.1f\n",
+        "slow_seconds %.6f\nbusy_pass_ns %.1f\nbusy_seconds %.6f\ntiming_seconds %.6f\n"
+        "status_reads %llu\nstatus_seconds %.6f\n",
         static_cast<double>(f.bridgeTicks) / ticksPerSecond,
         static_cast<double>(f.sleepTicks) / ticksPerSecond,
         static_cast<unsigned long long>(f.sleepRequestedMs),
@@ -171,7 +207,9 @@ void WriteFigures() {
         static_cast<unsigned long long>(f.writes), static_cast<unsigned long long>(f.openChecks),
         static_cast<unsigned long long>(f.sckEdges),
         static_cast<unsigned long long>(f.slowAccesses),
-        static_cast<double>(f.slowTicks) / ticksPerSecond, MedianInterval_ns());
+        static_cast<double>(f.slowTicks) / ticksPerSecond, MedianInterval_ns(), BusyWait_ns() / 1e9,
+        stamps * TicksPerStamp() / ticksPerSecond, static_cast<unsigned long long>(f.statusReads),
+        static_cast<double>(f.statusTicks) / ticksPerSecond);
     HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -198,8 +236,13 @@ __declspec(dllexport) short WINAPI Inp32(short port) {
     ProgramCalls();
     const std::uint64_t start = __rdtsc();
     const short value = g_inp32(port);
-    CountAccess(__rdtsc() - start);
+    const std::uint64_t ticks = __rdtsc() - start;
+    CountAccess(ticks);
     ++g_figures.reads;
+    if (port == kStatusPort) {
+        ++g_figures.statusReads;
+        g_figures.statusTicks += ticks;
+    }
     return value;
 }
 
