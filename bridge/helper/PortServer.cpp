@@ -34,7 +34,7 @@ namespace {
 constexpr unsigned kSpinsBeforeYield = 300;
 constexpr unsigned kSpinsPerClockLook = 64;
 constexpr std::uint64_t kQuietBeforeNap_us = 1'000'000;
-constexpr long kNap_ns = 15'000'000;
+constexpr long kNap_ns = 20'000'000;
 constexpr std::uint64_t kHeartbeatInterval_us = 2'000;
 // What is left of a gap longer than this is slept, not spun, down to this much.
 constexpr std::uint64_t kSleptGap_us = 300;
