@@ -56,15 +56,20 @@ void StartClaimBeat() {
 // section: leaving a critical section is a locked instruction, and that waits until the
 // ring entry just stored owns its cache line again, which the helper keeps reading; a
 // plain store to give the flag back lets the program run on meanwhile (about 0.1 us of
-// every access). A thread that finds the flag taken gives its processor away until it
-// is free: the holder may be waiting for the helper's answer.
+// every access). A thread that finds the flag taken gives its processor away, and then
+// sleeps between looks: the holder may be waiting for the helper for a quarter second.
 std::atomic<bool> g_busy{false};
+constexpr unsigned kYieldsBeforeSleeping = 1000;
 
 class Locked {
 public:
     Locked() {
-        while (g_busy.exchange(true, std::memory_order_acquire))
-            ::SwitchToThread();
+        for (unsigned look = 0; g_busy.exchange(true, std::memory_order_acquire); ++look) {
+            if (look < kYieldsBeforeSleeping)
+                ::SwitchToThread();
+            else
+                ::Sleep(1);
+        }
         StartClaimBeat();
     }
     ~Locked() { g_busy.store(false, std::memory_order_release); }
