@@ -48,8 +48,7 @@ protected:
     void TearDown() override { ::DeleteFileA(chipFile.c_str()); }
 
     std::vector<unsigned char> Flash() {
-        std::ifstream file(chipFile, std::ios::binary);
-        std::vector<unsigned char> chip(std::istreambuf_iterator<char>(file), {});
+        std::vector<unsigned char> chip = ReadBytes(chipFile);
         chip.resize(8192);
         return chip;
     }
@@ -60,8 +59,7 @@ protected:
 TEST_F(PortRouteTest, ACardAtItsOwnAddressIsProgrammedThroughLptBase) {
     SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=2\r\n"
                         "LPT2 BASE=0xD010\r\n");
-    std::ifstream binary(TAMBERLO_E2E_BIN, std::ios::binary);
-    const std::vector<unsigned char> expected(std::istreambuf_iterator<char>(binary), {});
+    const std::vector<unsigned char> expected = ReadBytes(TAMBERLO_E2E_BIN);
     ASSERT_FALSE(expected.empty());
     {
         Session session(chipFile, "none", 1, "0xD010");
@@ -133,11 +131,6 @@ constexpr WORD kOtherMachine = IMAGE_FILE_MACHINE_AMD64;
 const char kDownloadFolder[] = "Win32";
 #endif
 
-std::vector<unsigned char> FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
-}
-
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
@@ -146,7 +139,7 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 
 // The build's own port driver DLL with the PE header's machine field of the other bitness.
 void OtherBitnessDll(const std::string& path) {
-    std::vector<unsigned char> dll = FileBytes(TAMBERLO_SIM_DLL);
+    std::vector<unsigned char> dll = ReadBytes(TAMBERLO_SIM_DLL);
     ASSERT_GT(dll.size(), 0x40u);
     const size_t pe = dll[0x3C] | dll[0x3D] << 8 | dll[0x3E] << 16 | size_t{dll[0x3F]} << 24;
     ASSERT_EQ(std::string(dll.begin() + pe, dll.begin() + pe + 4), std::string("PE\0\0", 4));

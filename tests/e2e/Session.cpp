@@ -3,9 +3,6 @@
 
 #include "tests/harness/DialogDriver.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace {
 const int kOpenHex = 1011;
 const int kProgress = 1014;
@@ -84,9 +81,4 @@ std::string TempPath(const std::string& name) {
     char folder[MAX_PATH];
     ::GetTempPathA(MAX_PATH, folder);
     return std::string(folder) + name;
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
 }

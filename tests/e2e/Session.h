@@ -3,6 +3,7 @@
 // buttons pressed, boxes answered, files opened.
 #pragma once
 #include "tests/e2e/ProgramProcess.h"
+#include "tests/harness/FileBytes.h"
 
 #include <memory>
 #include <string>
@@ -40,5 +41,3 @@ private:
 
 // `name` in the Windows temporary folder.
 std::string TempPath(const std::string& name);
-// The whole file's bytes; none when it cannot be read.
-std::vector<unsigned char> ReadBytes(const std::string& path);

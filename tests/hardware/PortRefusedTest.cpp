@@ -4,8 +4,8 @@
 // to get port access, while the program keeps running.
 #include "app/tamberlo.h"
 #include "app/tamberloDlg.h"
-#include "port/CpuContext.h"
 #include "link/ParallelPort.h"
+#include "port/CpuContext.h"
 #include "port/InpOutCalls.h"
 #include "port/PortIo.h"
 #include "port/PortIoDirect.h"

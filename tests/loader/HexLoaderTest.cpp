@@ -7,6 +7,7 @@
 #include "app/tamberloDlg.h"
 #include "framework/File.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/FileBytes.h"
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
@@ -20,7 +21,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -338,11 +338,6 @@ TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
         ASSERT_EQ(dlg.m_image[i], FullFlashByte(i)) << "image byte " << i;
 }
 
-std::vector<unsigned char> FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
-}
-
 struct RecordOrderCase {
     const char* name;
     std::string hexPath;
@@ -355,7 +350,7 @@ struct RecordOrderCase {
 // high byte is the image's 0x00.
 TEST_F(HexLoaderTest, AutoProgramsEveryRecordWhateverTheirOrder) {
     const RecordOrderCase cases[] = {
-        {"reversed avr-gcc program", TAMBERLO_REVERSED_HEX, FileBytes(TAMBERLO_PROGRAM_BIN)},
+        {"reversed avr-gcc program", TAMBERLO_REVERSED_HEX, ReadBytes(TAMBERLO_PROGRAM_BIN)},
         {"byte 0 alone",
          std::string(TAMBERLO_HEX_FIXTURES) + "\\single_byte_at_zero.hex",
          {0x5A, 0x00}},

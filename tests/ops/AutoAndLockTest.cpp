@@ -34,12 +34,7 @@ TEST_F(OpsTest, AutoLeavesTheImageInAChipThatHeldOtherData) {
 
 class AutoNotBlankTest : public OpsTest {
 protected:
-    static sim::BoardSettings StuckWord100() {
-        sim::BoardSettings settings;
-        settings.stuckFlash[200] = 0x00; // low byte of word 100
-        return settings;
-    }
-    AutoNotBlankTest() : OpsTest(StuckWord100()) {}
+    AutoNotBlankTest() : OpsTest(StuckFlashByte(200, 0x00)) {} // low byte of word 100
 };
 
 TEST_F(AutoNotBlankTest, StopsAfterTheBlankCheckWithoutProgramming) {

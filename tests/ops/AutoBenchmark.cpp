@@ -23,25 +23,20 @@
 #include "progress/ProgressMath.h"
 #include "tests/driver/DriverLibrary.h"
 #include "tests/harness/DialogDriver.h"
+#include "tests/harness/FileBytes.h"
 #include "tests/harness/MainDialog.h"
 #include "tests/harness/MessageBoxCapture.h"
 #include "tests/harness/SettingsFile.h"
 #include "tests/harness/Stopwatch.h"
+#include "tests/harness/TimeStamps.h"
 
 #include <gtest/gtest.h>
-#include <x86intrin.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::uint64_t Stamp() {
-    return __rdtsc();
-}
 
 // What the run spent, in time-stamp ticks.
 struct RunTimes {
@@ -165,26 +160,11 @@ LRESULT CALLBACK TimedProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARA
     return result;
 }
 
-// Ticks one time-stamp read costs: what each access adds to the figures for being timed.
-double TicksPerStamp() {
-    constexpr int kReads = 1'000'000;
-    volatile std::uint64_t last = 0;
-    const std::uint64_t start = Stamp();
-    for (int i = 0; i < kReads; ++i)
-        last = Stamp();
-    return static_cast<double>(last - start) / kReads;
-}
-
 std::string ChipFilePath() {
     char folder[MAX_PATH];
     ::GetTempPathA(sizeof folder, folder);
     return std::string(folder) + "tamberlo-auto-benchmark-" +
            std::to_string(::GetCurrentProcessId()) + ".bin";
-}
-
-std::vector<unsigned char> FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
 }
 
 // One full Auto on a board that carries `chip` (a TAMBERLO_SIM_CHIP value), printed.
@@ -245,7 +225,7 @@ void MeasureAuto(const char* chip) {
     UsePortDriver(nullptr);
     g_dll = nullptr;
     dll.Unload(); // the board saves the chip file
-    const std::vector<unsigned char> chip = FileBytes(chipFile);
+    const std::vector<unsigned char> chip = ReadBytes(chipFile);
     ::DeleteFileA(chipFile.c_str());
 
     ASSERT_TRUE(boxes.Boxes().empty())

@@ -26,12 +26,7 @@ TEST_F(DeviceOpsTest, AutoProgramsTheImageStepByStep) {
 
 class StuckWordTest : public DeviceOpsTest {
 protected:
-    static sim::BoardSettings StuckWord3() {
-        sim::BoardSettings settings;
-        settings.stuckFlash[7] = 0x00; // high byte of word 3
-        return settings;
-    }
-    StuckWordTest() : DeviceOpsTest(StuckWord3()) {}
+    StuckWordTest() : DeviceOpsTest(StuckFlashByte(7, 0x00)) {} // high byte of word 3
 };
 
 TEST_F(StuckWordTest, NotBlankIsToldWhileTheChipIsHeldThenReleased) {

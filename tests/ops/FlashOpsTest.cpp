@@ -165,12 +165,7 @@ TEST_F(OpsTest, VerifyAcceptsTheProgrammedImage) {
 
 class StuckCellTest : public OpsTest {
 protected:
-    static sim::BoardSettings StuckAt(std::uint32_t index, std::uint8_t value) {
-        sim::BoardSettings settings;
-        settings.stuckFlash[index] = value;
-        return settings;
-    }
-    StuckCellTest() : OpsTest(StuckAt(7, 0x00)) {}
+    StuckCellTest() : OpsTest(StuckFlashByte(7, 0x00)) {}
 };
 
 TEST_F(StuckCellTest, VerifyReportsTheMismatchWhileTheChipIsHeld) {

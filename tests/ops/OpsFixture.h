@@ -33,6 +33,13 @@ inline sim::BoardSettings BoardWith(sim::BoardFault fault, unsigned long stopAft
     return settings;
 }
 
+// A board whose flash byte `index` always reads back `value`.
+inline sim::BoardSettings StuckFlashByte(std::uint32_t index, std::uint8_t value) {
+    sim::BoardSettings settings;
+    settings.stuckFlash[index] = value;
+    return settings;
+}
+
 inline std::string WindowText(HWND hWnd) {
     char text[256];
     const int length = ::GetWindowTextA(hWnd, text, sizeof text);

@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,12 +24,6 @@ namespace {
 
 enum : int { kAuto = 1004 };
 constexpr unsigned kImageBytes = 8192;
-
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
 
 std::vector<unsigned char> Image() {
     std::vector<unsigned char> image(kImageBytes);
@@ -84,8 +77,7 @@ TEST(BridgeAutoBenchmark, FullImageThroughTheBridge) {
         wall = NowSeconds() - start;
         EXPECT_EQ(session.Caption(), "Verfify Ok");
     }
-    std::ifstream chip(chipFile, std::ios::binary);
-    const std::vector<unsigned char> flash(std::istreambuf_iterator<char>(chip), {});
+    const std::vector<unsigned char> flash = ReadBytes(chipFile);
     ASSERT_GE(flash.size(), kImageBytes);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), flash.begin()));
 

@@ -10,8 +10,9 @@
 // time-stamp reads of this DLL itself are measured too, so the benchmark can leave them
 // out of the program's figures. At process end it writes its figures, one "name value"
 // per line, to the file named by TAMBERLO_BRIDGE_STATS_FILE.
+#include "tests/harness/TimeStamps.h"
+
 #include <windows.h>
-#include <x86intrin.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -57,7 +58,7 @@ void ProgramCalls() {
     if (!g_afterEdge)
         return;
     g_afterEdge = false;
-    const double ns = static_cast<double>(__rdtsc() - g_edgeReturnTicks) * kSlowAccess_us * 1000 /
+    const double ns = static_cast<double>(Stamp() - g_edgeReturnTicks) * kSlowAccess_us * 1000 /
                       static_cast<double>(g_slowTicks);
     const auto step = static_cast<unsigned>(ns / kIntervalStep_ns);
     ++g_intervals[step < kIntervalSteps ? step : kIntervalSteps - 1];
@@ -91,16 +92,6 @@ double BusyWait_ns() {
     return total;
 }
 
-// What one time-stamp read costs, in ticks.
-double TicksPerStamp() {
-    constexpr int kStamps = 1'000'000;
-    volatile std::uint64_t last = 0;
-    const std::uint64_t start = __rdtsc();
-    for (int i = 0; i < kStamps; ++i)
-        last = __rdtsc();
-    return static_cast<double>(last - start) / kStamps;
-}
-
 Figures g_figures;
 Inp32Fn g_inp32 = nullptr;
 Out32Fn g_out32 = nullptr;
@@ -116,9 +107,9 @@ template <typename Function> Function Export(HMODULE dll, const char* name) {
 
 VOID WINAPI TimedSleep(DWORD milliseconds) {
     ProgramCalls();
-    const std::uint64_t start = __rdtsc();
+    const std::uint64_t start = Stamp();
     g_sleep(milliseconds);
-    g_figures.sleepTicks += __rdtsc() - start;
+    g_figures.sleepTicks += Stamp() - start;
     g_figures.sleepRequestedMs += milliseconds;
     ++g_figures.sleeps;
 }
@@ -165,7 +156,7 @@ void LoadOnce() {
     g_isOpen = Export<IsOpenFn>(bridge, "IsInpOutDriverOpen");
     g_sleep = Export<SleepFn>(::GetModuleHandleA("kernel32.dll"), "Sleep");
     HookProgramSleep();
-    g_startTicks = __rdtsc();
+    g_startTicks = Stamp();
     ::QueryPerformanceCounter(&g_startCounter);
     LARGE_INTEGER frequency{}, now{};
     ::QueryPerformanceFrequency(&frequency);
@@ -173,8 +164,8 @@ void LoadOnce() {
     ::QueryPerformanceCounter(&now);
     const double seconds = static_cast<double>(now.QuadPart - g_startCounter.QuadPart) /
                            static_cast<double>(frequency.QuadPart);
-    g_slowTicks = static_cast<std::uint64_t>(static_cast<double>(__rdtsc() - g_startTicks) /
-                                             seconds * kSlowAccess_us / 1e6);
+    g_slowTicks = static_cast<std::uint64_t>(static_cast<double>(Stamp() - g_startTicks) / seconds *
+                                             kSlowAccess_us / 1e6);
 }
 
 void WriteFigures() {
@@ -183,7 +174,7 @@ void WriteFigures() {
     ::QueryPerformanceFrequency(&frequency);
     const double seconds = static_cast<double>(end.QuadPart - g_startCounter.QuadPart) /
                            static_cast<double>(frequency.QuadPart);
-    const double ticksPerSecond = static_cast<double>(__rdtsc() - g_startTicks) / seconds;
+    const double ticksPerSecond = static_cast<double>(Stamp() - g_startTicks) / seconds;
     char path[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableA("TAMBERLO_BRIDGE_STATS_FILE", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -234,9 +225,9 @@ extern "C" {
 __declspec(dllexport) short WINAPI Inp32(short port) {
     LoadOnce();
     ProgramCalls();
-    const std::uint64_t start = __rdtsc();
+    const std::uint64_t start = Stamp();
     const short value = g_inp32(port);
-    const std::uint64_t ticks = __rdtsc() - start;
+    const std::uint64_t ticks = Stamp() - start;
     CountAccess(ticks);
     ++g_figures.reads;
     if (port == kStatusPort) {
@@ -249,15 +240,15 @@ __declspec(dllexport) short WINAPI Inp32(short port) {
 __declspec(dllexport) void WINAPI Out32(short port, short data) {
     LoadOnce();
     ProgramCalls();
-    const std::uint64_t start = __rdtsc();
+    const std::uint64_t start = Stamp();
     g_out32(port, data);
-    CountAccess(__rdtsc() - start);
+    CountAccess(Stamp() - start);
     ++g_figures.writes;
     if (port == 0x378) {
         if (g_lastData >= 0 && ((g_lastData ^ data) & kSckBit)) {
             ++g_figures.sckEdges;
             g_afterEdge = true;
-            g_edgeReturnTicks = __rdtsc();
+            g_edgeReturnTicks = Stamp();
         }
         g_lastData = data;
     }
@@ -266,9 +257,9 @@ __declspec(dllexport) void WINAPI Out32(short port, short data) {
 __declspec(dllexport) BOOL WINAPI IsInpOutDriverOpen() {
     LoadOnce();
     ProgramCalls();
-    const std::uint64_t start = __rdtsc();
+    const std::uint64_t start = Stamp();
     const BOOL open = g_isOpen();
-    g_figures.bridgeTicks += __rdtsc() - start;
+    g_figures.bridgeTicks += Stamp() - start;
     ++g_figures.openChecks;
     return open;
 }
