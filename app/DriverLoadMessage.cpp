@@ -3,7 +3,6 @@
 #include "app/DriverLoadMessage.h"
 
 #include "framework/SystemErrorText.h"
-#include "port/InpOutCalls.h"
 
 #include <cstdio>
 
@@ -36,18 +35,17 @@ const char* DllKind(WORD machine) {
 
 } // namespace
 
-const char* FormatDriverNotLoadedMessage(const DriverLoadFailure& failure, char* buffer,
-                                         std::size_t size) {
+const char* FormatDriverNotLoadedMessage(const DriverLoadFailure& failure, const char* driverDll,
+                                         char* buffer, std::size_t size) {
     if (size == 0)
         return "";
     char what[MAX_PATH + 256];
     char why[1024] = "";
     char remedy[512];
     std::snprintf(remedy, sizeof remedy,
-                  "Put the %s " TAMBERLO_PORT_DRIVER_DLL " from the folder %s of the InpOut32 "
-                  "download in its place, then run tamberlo once as administrator (see the "
-                  "README).",
-                  kOwnBits, kDownloadFolder);
+                  "Put the %s %s from the folder %s of the InpOut32 download in its place, "
+                  "then run tamberlo once as administrator (see the README).",
+                  kOwnBits, driverDll, kDownloadFolder);
     if (failure.error != 0)
         AfxSystemErrorText(failure.error, failure.path, why, sizeof why);
 

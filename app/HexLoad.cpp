@@ -23,22 +23,17 @@ void CTamberloDlg::OnOpenHexFile() {
         MessageBox(FormatHexFileTooLargeMessage(file.GetFilePath(), message, sizeof message));
         return;
     }
-    m_fileLength = static_cast<std::uint32_t>(file.GetLength());
-    m_pFileBuffer = m_fileBuffer;
     // The parse sees only what was actually read, should the file have shrunk meanwhile.
-    m_fileLength = file.Read(m_pFileBuffer, m_fileLength);
-
-    ClearFlashImage(FlashImage{m_image, m_imageEnd});
-    if (ParseHexFile()) {
+    const std::uint32_t length = file.Read(m_hexFile.FileBuffer(), static_cast<UINT>(file.GetLength()));
+    if (ParseHexFile(length)) {
         m_progress.StepIt();
         m_progress.SetWindowText("Load Hex File Ok");
     }
     file.Close();
 }
 
-int CTamberloDlg::ParseHexFile() {
-    const HexParseResult result =
-        ParseIntelHex(m_fileBuffer, m_fileLength, FlashImage{m_image, m_imageEnd});
+int CTamberloDlg::ParseHexFile(std::uint32_t length) {
+    const HexParseResult result = m_hexFile.Parse(length);
     if (result.status == HexParseStatus::Ok)
         return 1;
     char message[kHexMessageBufferSize];

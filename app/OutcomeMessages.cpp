@@ -2,24 +2,22 @@
 #include "app/OutcomeMessages.h"
 
 #include "app/DriverLoadMessage.h"
-#include "port/InpOutCalls.h"
-#include "port/PortIo.h"
 
 #include <cstdio>
 
 namespace {
 
+// %s: the driver DLL of this build.
 const char kPortRefused[] =
     "The printer port could not be accessed.\n"
-    "Windows did not allow this program to use the printer port. Put " TAMBERLO_PORT_DRIVER_DLL
-    " from InpOut32 beside tamberlo.exe and run tamberlo once as administrator, so that InpOut32 "
-    "can install its port driver (see the README).";
+    "Windows did not allow this program to use the printer port. Put %s from InpOut32 beside "
+    "tamberlo.exe and run tamberlo once as administrator, so that InpOut32 can install its "
+    "port driver (see the README).";
 const char kDriverNotRunning[] =
-    "The printer port driver is not running.\n" TAMBERLO_PORT_DRIVER_DLL
-    " is there, but its port driver is not installed or has stopped. On Windows, "
-    "run tamberlo once as administrator (right-click tamberlo.exe, Run as administrator), so "
-    "that InpOut32 can install its driver. On Linux, start tamberlo with tamberlo-linux, "
-    "which starts the port helper.";
+    "The printer port driver is not running.\n%s is there, but its port driver is not "
+    "installed or has stopped. On Windows, run tamberlo once as administrator (right-click "
+    "tamberlo.exe, Run as administrator), so that InpOut32 can install its driver. On Linux, "
+    "start tamberlo with tamberlo-linux, which starts the port helper.";
 const char kPortInUse[] =
     "The printer port is busy: another program is using the printer port through the bridge.\n"
     "Only one program at a time can use it. Close the other program (another tamberlo), "
@@ -47,15 +45,15 @@ void ProgrammedChips(char* list, std::size_t size) {
     }
 }
 
-const char* ChipMessage(Outcome outcome, const CDeviceOps& ops, char* buffer, std::size_t size) {
-    const unsigned char* s = ops.Signature();
+const char* ChipMessage(const OperationResult& result, char* buffer, std::size_t size) {
+    const unsigned char* s = result.signature;
     char chips[256];
     ProgrammedChips(chips, sizeof chips);
-    if (outcome == Outcome::ChipRefused) {
+    if (result.outcome == Outcome::ChipRefused) {
         std::snprintf(buffer, size,
                       "The chip on the cable is an %s (signature %02X %02X %02X), which this "
                       "program does not program. It programs %s.\nNothing was written or erased.",
-                      ops.Chip()->name, s[0], s[1], s[2], chips);
+                      result.chip->name, s[0], s[1], s[2], chips);
     } else {
         std::snprintf(buffer, size,
                       "The chip on the cable answers with the signature %02X %02X %02X, which "
@@ -66,44 +64,56 @@ const char* ChipMessage(Outcome outcome, const CDeviceOps& ops, char* buffer, st
     return buffer;
 }
 
-const char* ImageTooLargeMessage(const CDeviceOps& ops, char* buffer, std::size_t size) {
-    const ChipInfo& chip = *ops.Chip();
+const char* ImageTooLargeMessage(const OperationResult& result, char* buffer, std::size_t size) {
+    const ChipInfo& chip = *result.chip;
     std::snprintf(buffer, size,
                   "The loaded file holds %u bytes of program, more than the %u bytes of flash "
                   "of the %s on the cable.\nNothing was written. Load a program built for the "
                   "%s.",
-                  static_cast<unsigned>(ops.ImageEnd() + 1), static_cast<unsigned>(chip.flashBytes),
+                  static_cast<unsigned>(result.imageEnd + 1), static_cast<unsigned>(chip.flashBytes),
                   chip.name, chip.name);
     return buffer;
 }
 
+const char* PortMessage(const OperationResult& result, char* buffer, std::size_t size) {
+    switch (result.port) {
+    case PortProblem::Refused:
+        std::snprintf(buffer, size, kPortRefused, result.driverDll);
+        return buffer;
+    case PortProblem::DriverNotRunning:
+        std::snprintf(buffer, size, kDriverNotRunning, result.driverDll);
+        return buffer;
+    case PortProblem::PortInUse:
+        return Copied(kPortInUse, buffer, size);
+    case PortProblem::DriverNotLoaded:
+        return FormatDriverNotLoadedMessage(result.driverLoad, result.driverDll, buffer, size);
+    case PortProblem::None:
+        break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-const char* OutcomeMessage(Outcome outcome, const CDeviceOps& ops, char* buffer, std::size_t size) {
-    switch (outcome) {
+const char* OutcomeMessage(const OperationResult& result, char* buffer, std::size_t size) {
+    switch (result.outcome) {
     case Outcome::NotBlank:
         return Copied("Not Blank", buffer, size);
     case Outcome::VerifyError:
         return Copied("Verify Error", buffer, size);
     case Outcome::NoAnswer:
         return Copied("Error! Please check your CPU, power supply and printer port.", buffer, size);
-    case Outcome::PortRefused:
-        return Copied(kPortRefused, buffer, size);
-    case Outcome::DriverNotRunning:
-        return Copied(kDriverNotRunning, buffer, size);
-    case Outcome::PortInUse:
-        return Copied(kPortInUse, buffer, size);
-    case Outcome::DriverNotLoaded:
-        return FormatDriverNotLoadedMessage(LastDriverLoadFailure(), buffer, size);
+    case Outcome::PortUnusable:
+        return PortMessage(result, buffer, size);
     case Outcome::NothingLoaded:
         return Copied("Please open a Hex File before writing memory.", buffer, size);
     case Outcome::NoLockChosen:
         return Copied("No select Lock bit", buffer, size);
     case Outcome::ChipRefused:
     case Outcome::UnknownChip:
-        return ChipMessage(outcome, ops, buffer, size);
+        return ChipMessage(result, buffer, size);
     case Outcome::ImageTooLarge:
-        return ImageTooLargeMessage(ops, buffer, size);
+        return ImageTooLargeMessage(result, buffer, size);
     case Outcome::Ok:
     case Outcome::NotOpened:
         break;

@@ -32,27 +32,21 @@ StepCaptions CaptionsOf(Step step) {
 
 } // namespace
 
-void StartProgress(CTextProgressCtrl& progress, int upper) {
-    progress.SetPos(0);
-    progress.SetRange(0, static_cast<short>(upper));
-    progress.SetStep(1);
-}
-
 void CProgressCaptions::Begin(Step step, int upper) {
-    m_progress.SetWindowText(CaptionsOf(step).begin);
-    StartProgress(m_progress, upper);
+    m_display.SetCaption(CaptionsOf(step).begin);
+    m_display.Start(upper);
 }
 
 void CProgressCaptions::Percent(Step step, int percent) {
     char text[48];
     std::snprintf(text, sizeof text, "%s %d%%", CaptionsOf(step).percent, percent);
-    m_progress.SetWindowText(text);
+    m_display.SetCaption(text);
 }
 
 void CProgressCaptions::StepIt() {
-    m_progress.StepIt();
+    m_display.StepIt();
 }
 
 void CProgressCaptions::Done(Step step) {
-    m_progress.SetWindowText(CaptionsOf(step).done);
+    m_display.SetCaption(CaptionsOf(step).done);
 }

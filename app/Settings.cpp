@@ -1,123 +1,134 @@
-// Port and delay settings: the section TAMBERLO of the settings file, applied at
-// start and at the start of every device operation, written when the user changes
-// a value, and the first-run notice while no port has been chosen. A port card at an
-// address of its own is set by hand with the keys LPT1 BASE, LPT2 BASE, LPT3 BASE.
-// Messages name the file the settings were really read from or written to (see
-// app/SettingsLocation.h); a write that fails is told once per run.
-#include "app/SettingsLocation.h"
-#include "app/tamberloDlg.h"
+// The settings file through the platform's private-profile functions. A write that fails is
+// told once per run: every keystroke in a delay field writes.
+#include "app/Settings.h"
 
-#include "framework/DataExchange.h"
+#include "app/SettingsLocation.h"
 #include "framework/SystemErrorText.h"
-#include "framework/WinApp.h"
 #include "lpt/LptAddress.h"
 
 #include <cstdio>
 
 namespace {
+
 const char kSection[] = "TAMBERLO";
 const char kLptPortKey[] = "LPT PORT";
-const char kDelayBitKey[] = "DELAY BIT";
-const char kDelayByteKey[] = "DELAY BYTE";
 
-constexpr UINT kMinDelay = 1;
-constexpr UINT kMaxDelay = 10;
-
-void BaseKey(UINT port, char (&key)[16]) {
-    std::snprintf(key, sizeof key, "LPT%u BASE", port);
+void BaseKey(int port, char (&key)[16]) {
+    std::snprintf(key, sizeof key, "LPT%d BASE", port);
 }
+
+// FALSE when the entry is absent (then with an empty text); an empty entry is TRUE.
+BOOL ReadText(const char* file, const char* key, char* buffer, DWORD size) {
+    // No text of a file can hold this default: it tells an absent entry from an empty one.
+    const char absent[] = "\n";
+    ::GetPrivateProfileStringA(kSection, key, absent, buffer, size, file);
+    if (::lstrcmpA(buffer, absent) != 0)
+        return TRUE;
+    buffer[0] = '\0';
+    return FALSE;
+}
+
 } // namespace
 
-int CTamberloDlg::SelectLptPort() {
-    const UINT port = AfxGetApp()->GetProfileInt(kSection, kLptPortKey, 0);
-    m_portSetting = {PortSetting::kNoneChosen, static_cast<int>(port), ""};
-    if (port == 0)
-        m_lptDlg.DoModal();
-    CButton* const radios[] = {&m_btnLpt1, &m_btnLpt2, &m_btnLpt3};
-    if (port >= 1 && port <= 3) {
-        char key[16];
-        BaseKey(port, key);
-        char text[sizeof m_portSetting.base] = "";
-        std::uint16_t base = 0;
-        if (!AfxGetApp()->GetProfileText(kSection, key, text, sizeof text)) {
-            m_port.SetPort(static_cast<int>(port));
-            m_portSetting.kind = PortSetting::kUsable;
-        } else if (lpt::ParsePortAddress(text, &base)) {
-            m_port.SetBase(base);
-            m_portSetting.kind = PortSetting::kUsable;
-        } else {
-            m_port.SetBase(0); // no access may reach an address the user did not mean
-            m_portSetting.kind = PortSetting::kBadBase;
-            std::snprintf(m_portSetting.base, sizeof m_portSetting.base, "%s", text);
-        }
-        radios[port - 1]->SetCheck(1);
-    } else if (port != 0) {
-        m_portSetting.kind = PortSetting::kNotAPort;
+const char CSettings::kDelayBitKey[] = "DELAY BIT";
+const char CSettings::kDelayByteKey[] = "DELAY BYTE";
+
+CSettings::CSettings(const char* profileName, CUserMessages& messages)
+    : m_profileName(profileName), m_messages(messages) {}
+
+PortChoice CSettings::ReadPortChoice() const {
+    const int port = static_cast<int>(::GetPrivateProfileIntA(kSection, kLptPortKey, 0, m_profileName));
+    PortChoice choice = {PortChoice::kNoneChosen, port, 0, ""};
+    if (port < 1 || port > 3) {
+        choice.kind = port == 0 ? PortChoice::kNoneChosen : PortChoice::kNotAPort;
+        return choice;
     }
-    UpdateData(FALSE);
-    return 1;
-}
-
-bool CTamberloDlg::SelectPort() {
-    SelectLptPort();
-    return PortSettingUsable() != FALSE;
-}
-
-// The delays are checked as the dialog's own data exchange checks them: the same
-// message, then the focus on the field with its text selected.
-bool CTamberloDlg::DelaysUsable() {
-    CDataExchange dx(this, TRUE);
-    dx.PrepareEditCtrl(IDC_DELAYBIT);
-    DDV_MinMaxUInt(&dx, m_delayBit, kMinDelay, kMaxDelay);
-    if (!dx.m_bFailed) {
-        dx.PrepareEditCtrl(IDC_DELAYBYTE);
-        DDV_MinMaxUInt(&dx, m_delayByte, kMinDelay, kMaxDelay);
+    char key[16];
+    BaseKey(port, key);
+    char text[sizeof choice.baseText] = "";
+    std::uint16_t base = 0;
+    if (!ReadText(m_profileName, key, text, sizeof text)) {
+        choice.kind = PortChoice::kUsable;
+        choice.base = lpt::StandardBase(port);
+    } else if (lpt::ParsePortAddress(text, &base)) {
+        choice.kind = PortChoice::kUsable;
+        choice.base = base;
+    } else {
+        choice.kind = PortChoice::kBadBase; // base 0: no access may reach an address not meant
+        std::snprintf(choice.baseText, sizeof choice.baseText, "%s", text);
     }
-    return !dx.m_bFailed;
+    return choice;
 }
 
-BOOL CTamberloDlg::PortSettingUsable() {
+BOOL CSettings::PortUsable(const PortChoice& choice) {
     char file[kSettingsPathSize];
     char text[kSettingsPathSize + 512];
-    switch (m_portSetting.kind) {
-    case PortSetting::kUsable:
+    switch (choice.kind) {
+    case PortChoice::kUsable:
         return TRUE;
-    case PortSetting::kNoneChosen:
+    case PortChoice::kNoneChosen:
         return FALSE; // the first-run notice has asked for a port
-    case PortSetting::kNotAPort:
-        SettingsFileRead(file);
+    case PortChoice::kNotAPort:
+        SettingsFileRead(m_profileName, file);
         std::snprintf(text, sizeof text,
                       "The settings file %s holds LPT PORT=%d, which is not a printer port "
                       "of this program.\nPlease choose Lpt1, Lpt2 or Lpt3.",
-                      file, m_portSetting.port);
+                      file, choice.port);
         break;
-    case PortSetting::kBadBase: {
+    case PortChoice::kBadBase: {
         char key[16];
-        BaseKey(static_cast<UINT>(m_portSetting.port), key);
-        SettingsFileRead(file);
+        BaseKey(choice.port, key);
+        SettingsFileRead(m_profileName, file);
         std::snprintf(text, sizeof text,
                       "The settings file %s holds %s=%s, which is not a usable printer-port "
                       "address.\nWrite the port's I/O address in hex with 0x (for example "
                       "0xD010) or in decimal, from 1 to 0xFFFD, or delete the line to use "
                       "the standard address of Lpt%d.",
-                      file, key, m_portSetting.base, m_portSetting.port);
+                      file, key, choice.baseText, choice.port);
         break;
     }
     }
-    MessageBox(text);
+    m_messages.Show(text);
     return FALSE;
 }
 
-void CTamberloDlg::WriteSetting(const char* key, int value) {
-    if (AfxGetApp()->WriteProfileInt(kSection, key, value))
+std::uint32_t CSettings::StoredDelayBit() const {
+    return ::GetPrivateProfileIntA(kSection, kDelayBitKey, 0, m_profileName);
+}
+
+std::uint32_t CSettings::StoredDelayByte() const {
+    return ::GetPrivateProfileIntA(kSection, kDelayByteKey, 0, m_profileName);
+}
+
+void CSettings::LoadDelays() {
+    m_delayBit = StoredDelayBit();
+    m_delayByte = StoredDelayByte();
+    if (m_delayBit == 0) {
+        m_delayBit = 1;
+        WriteDelayBit();
+    }
+    if (m_delayByte == 0) {
+        m_delayByte = 1;
+        WriteDelayByte();
+    }
+}
+
+void CSettings::WritePort(int port) {
+    Write(kLptPortKey, static_cast<std::uint32_t>(port));
+}
+
+// The value is written as the signed number the file has always held.
+void CSettings::Write(const char* key, std::uint32_t value) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", static_cast<int>(value));
+    if (::WritePrivateProfileStringA(kSection, key, number, m_profileName))
         return;
     const DWORD error = ::GetLastError();
-    // Every keystroke in a delay field writes: the first failure of the run is told.
-    if (m_settingsWriteFailureTold)
+    if (m_writeFailureTold)
         return;
-    m_settingsWriteFailureTold = TRUE;
+    m_writeFailureTold = TRUE;
     char file[kSettingsPathSize];
-    const BOOL windowsFolder = SettingsFileWritten(file);
+    const BOOL windowsFolder = SettingsFileWritten(m_profileName, file);
     char why[512];
     AfxSystemErrorText(error, file, why, sizeof why);
     char text[kSettingsPathSize + 1024];
@@ -131,43 +142,5 @@ void CTamberloDlg::WriteSetting(const char* key, int value) {
                                   "tamberlo once as administrator, or give your user the right "
                                   "to change this file (see the README)."
                                 : "");
-    MessageBox(text);
-}
-
-void CTamberloDlg::LoadDelaySettings() {
-    m_delayBit = AfxGetApp()->GetProfileInt(kSection, kDelayBitKey, 0);
-    m_delayByte = AfxGetApp()->GetProfileInt(kSection, kDelayByteKey, 0);
-    if (m_delayBit == 0) {
-        m_delayBit = 1;
-        WriteSetting(kDelayBitKey, 1);
-    }
-    if (m_delayByte == 0) {
-        m_delayByte = 1;
-        WriteSetting(kDelayByteKey, 1);
-    }
-    UpdateData(FALSE);
-}
-
-void CTamberloDlg::OnLpt1() {
-    WriteSetting(kLptPortKey, 1);
-}
-
-void CTamberloDlg::OnLpt2() {
-    WriteSetting(kLptPortKey, 2);
-}
-
-void CTamberloDlg::OnLpt3() {
-    WriteSetting(kLptPortKey, 3);
-}
-
-// Both handlers run on every keystroke; the value written is the member as the
-// exchange left it (unchanged after a parse error, the typed number after a range error).
-void CTamberloDlg::OnChangeDelayBit() {
-    UpdateData(TRUE);
-    WriteSetting(kDelayBitKey, static_cast<int>(m_delayBit));
-}
-
-void CTamberloDlg::OnChangeDelayByte() {
-    UpdateData(TRUE);
-    WriteSetting(kDelayByteKey, static_cast<int>(m_delayByte));
+    m_messages.Show(text);
 }

@@ -3,8 +3,6 @@
 // information class, so the query fails there and nothing counts as virtualized.
 #include "app/SettingsLocation.h"
 
-#include "framework/WinApp.h"
-
 #include <cstdio>
 
 namespace {
@@ -27,16 +25,25 @@ BOOL Virtualized() {
     return g_virtualizationQuery != nullptr ? g_virtualizationQuery() : TokenSaysVirtualized();
 }
 
+// A path given as such, rather than a name in the Windows folder.
+BOOL IsPath(const char* profileName) {
+    for (const char* c = profileName; *c != '\0'; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':')
+            return TRUE;
+    }
+    return FALSE;
+}
+
 // C:\Windows\tamberlo.INI
-void WindowsFolderFile(char (&path)[kSettingsPathSize]) {
+void WindowsFolderFile(const char* profileName, char (&path)[kSettingsPathSize]) {
     char folder[MAX_PATH] = "";
     ::GetWindowsDirectoryA(folder, MAX_PATH);
-    std::snprintf(path, sizeof path, "%s\\%s", folder, AfxGetApp()->m_pszProfileName);
+    std::snprintf(path, sizeof path, "%s\\%s", folder, profileName);
 }
 
 // %LOCALAPPDATA%\VirtualStore\Windows\tamberlo.INI: the Windows folder's path without its
 // drive, under the user's VirtualStore. FALSE where there is no %LOCALAPPDATA% (XP).
-BOOL VirtualStoreFile(char (&path)[kSettingsPathSize]) {
+BOOL VirtualStoreFile(const char* profileName, char (&path)[kSettingsPathSize]) {
     char local[MAX_PATH] = "";
     const DWORD length = ::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -44,24 +51,31 @@ BOOL VirtualStoreFile(char (&path)[kSettingsPathSize]) {
     char folder[MAX_PATH] = "";
     ::GetWindowsDirectoryA(folder, MAX_PATH);
     const char* withoutDrive = folder[0] != '\0' && folder[1] == ':' ? folder + 2 : folder;
-    std::snprintf(path, sizeof path, "%s\\VirtualStore%s\\%s", local, withoutDrive,
-                  AfxGetApp()->m_pszProfileName);
+    std::snprintf(path, sizeof path, "%s\\VirtualStore%s\\%s", local, withoutDrive, profileName);
     return TRUE;
 }
 
 } // namespace
 
-void SettingsFileRead(char (&path)[kSettingsPathSize]) {
-    if (Virtualized() && VirtualStoreFile(path) &&
+void SettingsFileRead(const char* profileName, char (&path)[kSettingsPathSize]) {
+    if (IsPath(profileName)) {
+        std::snprintf(path, sizeof path, "%s", profileName);
+        return;
+    }
+    if (Virtualized() && VirtualStoreFile(profileName, path) &&
         ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return;
-    WindowsFolderFile(path);
+    WindowsFolderFile(profileName, path);
 }
 
-BOOL SettingsFileWritten(char (&path)[kSettingsPathSize]) {
-    if (Virtualized() && VirtualStoreFile(path))
+BOOL SettingsFileWritten(const char* profileName, char (&path)[kSettingsPathSize]) {
+    if (IsPath(profileName)) {
+        std::snprintf(path, sizeof path, "%s", profileName);
         return FALSE;
-    WindowsFolderFile(path);
+    }
+    if (Virtualized() && VirtualStoreFile(profileName, path))
+        return FALSE;
+    WindowsFolderFile(profileName, path);
     return TRUE;
 }
 

@@ -9,12 +9,15 @@
 // Room for a settings file's full path.
 constexpr DWORD kSettingsPathSize = MAX_PATH + 64;
 
+// `profileName` is the settings file as the profile functions take it: a bare name
+// ("tamberlo.INI") is a file of the Windows folder; a path stands for itself.
+
 // The file the platform reads the settings from now: the VirtualStore copy when this process
 // is virtualized and that copy exists, else the Windows folder's file.
-void SettingsFileRead(char (&path)[kSettingsPathSize]);
+void SettingsFileRead(const char* profileName, char (&path)[kSettingsPathSize]);
 // The file a settings write goes to: the VirtualStore copy for a virtualized process, else
 // the Windows folder's file (then TRUE).
-BOOL SettingsFileWritten(char (&path)[kSettingsPathSize]);
+BOOL SettingsFileWritten(const char* profileName, char (&path)[kSettingsPathSize]);
 
 // Whether this process is virtualized, as `query` answers it instead of the process's own
 // token (Wine has no virtualization); null restores the token's answer. For tests.

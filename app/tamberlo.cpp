@@ -1,7 +1,9 @@
-// The application object and its start-up: run the main dialog, then end.
+// The application object and its start-up: assemble the program (the port access that the
+// main dialog's printer port goes through) and run the main dialog, then end.
 #include "app/tamberlo.h"
 
 #include "app/tamberloDlg.h"
+#include "port/PortAccess.h"
 
 BEGIN_MESSAGE_MAP(CTamberloApp, CWinApp)
 ON_COMMAND(ID_HELP, OnHelp)
@@ -15,7 +17,8 @@ CTamberloApp theApp;
 
 BOOL CTamberloApp::InitInstance() {
     Enable3dControlsStatic();
-    CTamberloDlg dlg;
+    CPortAccess portAccess; // the driver DLL beside the program, else the port instructions
+    CTamberloDlg dlg(portAccess);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     if (m_pMainWnd == &dlg)

@@ -9,11 +9,13 @@
 #include "framework/Sleep.h"
 #include "framework/WinApp.h"
 
-CTamberloDlg::CTamberloDlg(CWnd* parent)
-    : CDialog(IDD, parent), m_delayBit(0), m_delayByte(0), m_pFileBuffer(nullptr), m_fileLength(0),
-      m_imageEnd(0), m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_link(m_port, m_delayBit, m_delayByte, &AfxSleep), m_captions(m_progress),
-      m_ops(m_link, FlashImage{m_image, m_imageEnd}, m_captions, *this, *this) {}
+CTamberloDlg::CTamberloDlg(CPortAccess& access, CWnd* parent)
+    : CDialog(IDD, parent),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_settings(AfxGetApp()->m_pszProfileName, *this), m_port(access),
+      m_link(m_port, m_settings.DelayBit(), m_settings.DelayByte(), &AfxSleep),
+      m_progressDisplay(m_progress), m_captions(m_progressDisplay),
+      m_ops(m_link, m_hexFile.Image(), m_captions, *this, *this) {}
 
 CTamberloDlg::~CTamberloDlg() = default;
 
@@ -23,10 +25,10 @@ void CTamberloDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_LPT2, m_btnLpt2);
     DDX_Control(dx, IDC_LPT3, m_btnLpt3);
     DDX_Control(dx, IDC_PROGRESS, m_progress);
-    DDX_Text(dx, IDC_DELAYBIT, m_delayBit);
-    DDV_MinMaxUInt(dx, m_delayBit, 1, 10);
-    DDX_Text(dx, IDC_DELAYBYTE, m_delayByte);
-    DDV_MinMaxUInt(dx, m_delayByte, 1, 10);
+    DDX_Text(dx, IDC_DELAYBIT, m_settings.DelayBit());
+    DDV_MinMaxUInt(dx, m_settings.DelayBit(), CSettings::kMinDelay, CSettings::kMaxDelay);
+    DDX_Text(dx, IDC_DELAYBYTE, m_settings.DelayByte());
+    DDV_MinMaxUInt(dx, m_settings.DelayByte(), CSettings::kMinDelay, CSettings::kMaxDelay);
 }
 
 BEGIN_MESSAGE_MAP(CTamberloDlg, CDialog)
@@ -63,7 +65,7 @@ BOOL CTamberloDlg::OnInitDialog() {
 
     SelectLptPort();
     LoadDelaySettings();
-    m_imageEnd = 0;
+    m_hexFile.Forget();
     m_progress.SetTextVisible(TRUE);
     return TRUE;
 }
@@ -98,27 +100,27 @@ HCURSOR CTamberloDlg::OnQueryDragIcon() {
     return reinterpret_cast<HCURSOR>(m_hIcon);
 }
 
-Outcome CTamberloDlg::OnErase() {
+OperationResult CTamberloDlg::OnErase() {
     return Report(m_ops.Erase());
 }
 
-Outcome CTamberloDlg::OnBlank() {
+OperationResult CTamberloDlg::OnBlank() {
     return Report(m_ops.BlankCheck());
 }
 
-Outcome CTamberloDlg::OnProgram() {
+OperationResult CTamberloDlg::OnProgram() {
     return Report(m_ops.Program());
 }
 
-Outcome CTamberloDlg::OnVerify() {
+OperationResult CTamberloDlg::OnVerify() {
     return Report(m_ops.Verify());
 }
 
-Outcome CTamberloDlg::OnAuto() {
+OperationResult CTamberloDlg::OnAuto() {
     return Report(m_ops.Auto());
 }
 
-Outcome CTamberloDlg::OnLockBit() {
+OperationResult CTamberloDlg::OnLockBit() {
     auto* lock1 = static_cast<CButton*>(GetDlgItem(IDC_LOCK1));
     auto* lock2 = static_cast<CButton*>(GetDlgItem(IDC_LOCK2));
     LockChoice choice = LockChoice::None;
@@ -129,15 +131,15 @@ Outcome CTamberloDlg::OnLockBit() {
     return Report(m_ops.LockBit(choice));
 }
 
-void CTamberloDlg::Tell(Outcome outcome) {
+void CTamberloDlg::Tell(const OperationResult& result) {
     char text[kOutcomeMessageSize];
-    if (const char* message = OutcomeMessage(outcome, m_ops, text, sizeof text))
+    if (const char* message = OutcomeMessage(result, text, sizeof text))
         MessageBox(message);
 }
 
 // "Not Blank" and "Verify Error" were told while the chip was still held.
-Outcome CTamberloDlg::Report(Outcome outcome) {
-    if (outcome != Outcome::NotBlank && outcome != Outcome::VerifyError)
-        Tell(outcome);
-    return outcome;
+OperationResult CTamberloDlg::Report(const OperationResult& result) {
+    if (result.outcome != Outcome::NotBlank && result.outcome != Outcome::VerifyError)
+        Tell(result);
+    return result;
 }

@@ -1,14 +1,16 @@
-// CParallelPort: byte access to the data, status and control registers of a PC
-// printer port, with the hardware's inversions undone so that every value read or
-// written carries the levels of the connector's pins (1 = high).
+// CParallelPort: byte access to the data, status and control registers of a PC printer
+// port, with the hardware's inversions undone so that every value read or written carries
+// the levels of the connector's pins (1 = high). It reaches the port through the
+// CPortAccess it is given.
 #pragma once
 #include "framework/Object.h"
+#include "port/PortAccess.h"
 
 #include <windows.h>
 
 class CParallelPort : public CObject {
 public:
-    CParallelPort() = default;
+    explicit CParallelPort(CPortAccess& access) : m_access(access) {}
     ~CParallelPort() override;
 
     // Port 1, 2 or 3 selects 0x378, 0x278 or 0x3BC; any other number keeps the base.
@@ -35,6 +37,14 @@ public:
     int ReadControl() { return InControl(m_wBase); }
     int ReadStatus() { return InStatus(m_wBase); }
 
+    // The port accesses of one device operation begin, and what has stood in their way
+    // since: see CPortAccess::Begin and CPortAccess::Problem.
+    PortProblem BeginAccess() { return m_access.Begin(); }
+    PortProblem AccessProblem() { return m_access.Problem(); }
+    // Why the driver DLL could not be used, after PortProblem::DriverNotLoaded.
+    const DriverLoadFailure& LoadFailure() const { return m_access.LoadFailure(); }
+
 private:
+    CPortAccess& m_access;
     WORD m_wBase = 0; // data register address; 0 = no port selected yet
 };

@@ -1,27 +1,20 @@
-// The serial programming link of the AT90S8535, bit-banged through the printer port:
-//   SCK   = data bit 0 (pin 2)      RESET = data bit 1 (pin 3)
-//   MOSI  = control bit 0 (pin 1, nStrobe)
-//   MISO  = status bit 6 (pin 10, nAck)
-// Every line change reads the whole register and writes it back with only that line
-// changed, so the other pins of the port keep whatever they carry; only control bits 4
-// and 5 are always written 0 (see kControlDriveBits). While no port is chosen,
-// CParallelPort touches nothing; the link then also skips its waits and clocking.
+// The serial programming link of the AT90S8535, bit-banged through the printer port on the
+// lines of the cable table (link/CablePins.h). Every line change reads the whole register
+// and writes it back with only that line changed, so the other pins of the port keep
+// whatever they carry; only control bits 4 and 5 are always written 0 (see
+// kControlDriveBits). While no port is chosen, CParallelPort touches nothing; the link then
+// also skips its waits and clocking.
 #include "link/SerialLink.h"
 
 #include "link/BitDelay.h"
 
 namespace {
 
-constexpr int kSckBit = 0x01;
-constexpr int kResetBit = 0x02;
-constexpr int kMosiBit = 0x01;
-constexpr int kMisoBit = 0x40;
-constexpr int kMisoShift = 6;
 // Control bit 5 turns the data lines into inputs (reverse mode of a bidirectional port),
 // bit 4 enables the nAck interrupt. A BIOS, a printer driver or a scanner may leave them
 // set; with bit 5 set SCK and RESET never reach the chip. Every control write of the link
 // clears both: data lines driven, no interrupt.
-constexpr int kControlDriveBits = 0x30;
+constexpr int kControlDriveBits = lpt::kControlReverse | lpt::kControlIrqEnable;
 constexpr std::uint32_t kResetStepMsPerDelayByte = 200;
 
 const unsigned char kProgrammingEnable[4] = {0xAC, 0x53, 0x00, 0x00};
@@ -41,24 +34,44 @@ CSerialLink::CSerialLink(CParallelPort& port, const std::uint32_t& delayBit,
                          const std::uint32_t& delayByte, WaitFunction wait)
     : m_port(port), m_delayBit(delayBit), m_delayByte(delayByte), m_wait(wait) {}
 
+int CSerialLink::ReadRegister(PortRegister reg) {
+    switch (reg) {
+    case PortRegister::Data:
+        return m_port.ReadData();
+    case PortRegister::Control:
+        return m_port.ReadControl();
+    case PortRegister::Status:
+        break;
+    }
+    return m_port.ReadStatus();
+}
+
+void CSerialLink::Drive(PortRegister reg, int high, int low) {
+    const int value = (ReadRegister(reg) & ~low) | high;
+    if (reg == PortRegister::Data)
+        m_port.WriteData(value);
+    else if (reg == PortRegister::Control)
+        m_port.WriteControl(value & ~kControlDriveBits);
+}
+
 void CSerialLink::SckHigh() {
-    m_port.WriteData(m_port.ReadData() | kSckBit);
+    Drive(kSckPin, true);
 }
 
 void CSerialLink::SckLow() {
-    m_port.WriteData(m_port.ReadData() & ~kSckBit);
+    Drive(kSckPin, false);
 }
 
 void CSerialLink::ResetHigh() {
-    m_port.WriteData(m_port.ReadData() | kResetBit);
+    Drive(kResetPin, true);
 }
 
 void CSerialLink::SckResetLow() {
-    m_port.WriteData(m_port.ReadData() & ~(kSckBit | kResetBit));
+    Drive(kSckPin.reg, 0, kSckPin.mask | kResetPin.mask);
 }
 
 void CSerialLink::MosiHigh() {
-    m_port.WriteControl((m_port.ReadControl() & ~kControlDriveBits) | kMosiBit);
+    Drive(kMosiPin, true);
 }
 
 void CSerialLink::BitDelay() {
@@ -86,11 +99,10 @@ int CSerialLink::Exchange(const unsigned char* send, unsigned char* answer) {
     for (int k = 0; k < 4; ++k) {
         int received = 0;
         for (int bit = 7; bit >= 0; --bit) {
-            const int level = (send[k] >> bit) & 1;
-            m_port.WriteControl((m_port.ReadControl() & ~(kMosiBit | kControlDriveBits)) | level);
+            Drive(kMosiPin, ((send[k] >> bit) & 1) != 0);
             // The chip shifts its answer out on the falling edge: MISO is read while SCK
             // is still low, before the rising edge that samples MOSI.
-            received = (received << 1) | ((m_port.ReadStatus() & kMisoBit) >> kMisoShift);
+            received = (received << 1) | ((ReadRegister(kMisoPin.reg) & kMisoPin.mask) != 0);
             ClockPulse();
         }
         answer[k] = static_cast<unsigned char>(received);
@@ -106,9 +118,9 @@ void CSerialLink::EnterProgramming() {
     // Programming Enable may be sent.
     const std::uint32_t stepMs = m_delayByte * kResetStepMsPerDelayByte;
     // The data lines are driven before SCK and RESET are first set; MOSI stays as read.
-    m_port.WriteControl(m_port.ReadControl() & ~kControlDriveBits);
+    Drive(PortRegister::Control, 0, 0);
     SckLow();
-    if (PortAccessProblem() != PortProblem::None)
+    if (PortProblemSoFar() != PortProblem::None)
         return; // the first accesses showed that the port cannot be reached: no waiting
     m_wait(stepMs);
     SckResetLow();
@@ -130,18 +142,10 @@ Handshake CSerialLink::ProgrammingEnable() {
         return Handshake::NoAnswer;
     unsigned char answer[4] = {};
     Exchange(kProgrammingEnable, answer);
-    const PortProblem problem = PortAccessProblem();
+    const PortProblem problem = PortProblemSoFar();
     if (answer[kEchoIndex] == kEcho && problem == PortProblem::None)
         return Handshake::InStep;
     ReleaseTarget();
     // An echo that did not come because the port itself was out of reach is told as such.
     return problem != PortProblem::None ? Handshake::PortLost : Handshake::NoAnswer;
-}
-
-PortProblem CSerialLink::BeginPortUse() {
-    return BeginPortAccess();
-}
-
-PortProblem CSerialLink::PortProblemSoFar() const {
-    return PortAccessProblem();
 }

@@ -4,8 +4,9 @@
 // mode, releasing the target and the Programming Enable handshake. It reports what
 // happened and shows nothing itself.
 #pragma once
+#include "link/CablePins.h"
 #include "link/ParallelPort.h"
-#include "port/PortIo.h"
+#include "port/PortProblem.h"
 
 #include <cstdint>
 
@@ -52,16 +53,23 @@ public:
     // target has been released.
     Handshake ProgrammingEnable();
 
-    // The port accesses of one device operation begin: see BeginPortAccess.
-    PortProblem BeginPortUse();
+    // The port accesses of one device operation begin: see CPortAccess::Begin.
+    PortProblem BeginPortUse() { return m_port.BeginAccess(); }
     // What has stood in the way of the port accesses since BeginPortUse.
-    PortProblem PortProblemSoFar() const;
+    PortProblem PortProblemSoFar() { return m_port.AccessProblem(); }
 
     // DELAY BYTE as it is now, and a wait of `milliseconds` through the wait seam.
     std::uint32_t DelayByte() const { return m_delayByte; }
     void Wait(std::uint32_t milliseconds) { m_wait(milliseconds); }
 
 private:
+    int ReadRegister(PortRegister reg);
+    // One read-modify-write of `reg`: the bits of `high` set, those of `low` cleared.
+    void Drive(PortRegister reg, int high, int low);
+    void Drive(const CablePin& pin, bool level) {
+        Drive(pin.reg, level ? pin.mask : 0, level ? 0 : pin.mask);
+    }
+
     CParallelPort& m_port;
     const std::uint32_t& m_delayBit;
     const std::uint32_t& m_delayByte;

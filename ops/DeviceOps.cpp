@@ -4,6 +4,8 @@
 // stopped): Held is asked first.
 #include "ops/DeviceOps.h"
 
+#include "port/InpOutCalls.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -44,34 +46,6 @@ std::uint32_t LastByteOfWalk(std::uint32_t imageEnd) {
     return imageEnd | 1;
 }
 
-Outcome PortOutcome(PortProblem problem) {
-    switch (problem) {
-    case PortProblem::Refused:
-        return Outcome::PortRefused;
-    case PortProblem::DriverNotRunning:
-        return Outcome::DriverNotRunning;
-    case PortProblem::PortInUse:
-        return Outcome::PortInUse;
-    case PortProblem::DriverNotLoaded:
-        return Outcome::DriverNotLoaded;
-    case PortProblem::None:
-        break;
-    }
-    return Outcome::Ok;
-}
-
-Outcome HandshakeOutcome(Handshake handshake, PortProblem problem) {
-    switch (handshake) {
-    case Handshake::InStep:
-        return Outcome::Ok;
-    case Handshake::NoAnswer:
-        return Outcome::NoAnswer;
-    case Handshake::PortLost:
-        break;
-    }
-    return PortOutcome(problem);
-}
-
 } // namespace
 
 CDeviceOps::CDeviceOps(CSerialLink& link, FlashImage image, CProgressReport& progress,
@@ -79,19 +53,45 @@ CDeviceOps::CDeviceOps(CSerialLink& link, FlashImage image, CProgressReport& pro
     : m_link(link), m_image(image), m_progress(progress), m_messages(messages), m_opening(opening) {
 }
 
+OperationResult CDeviceOps::Result(Outcome outcome) {
+    OperationResult result;
+    result.outcome = outcome;
+    result.chip = m_chip;
+    for (unsigned index = 0; index < kSignatureBytes; ++index)
+        result.signature[index] = m_signature[index];
+    result.imageEnd = m_image.end;
+    result.driverDll = kPortDriverDll;
+    if (outcome == Outcome::PortUnusable) {
+        result.port = m_portProblem;
+        if (m_portProblem == PortProblem::DriverNotLoaded)
+            result.driverLoad = m_link.Port().LoadFailure();
+    }
+    return result;
+}
+
 Outcome CDeviceOps::Open(ImageCheck check) {
     if (!m_opening.SelectPort() || !m_link.Port().HasPort() || !m_opening.DelaysUsable())
         return Outcome::NotOpened;
     const PortProblem problem = m_link.BeginPortUse();
     if (problem != PortProblem::None)
-        return PortOutcome(problem); // nothing has touched the port
+        return PortUnusable(problem); // nothing has touched the port
+    return EnterProgrammingMode(check);
+}
+
+Outcome CDeviceOps::EnterProgrammingMode(ImageCheck check) {
     m_link.EnterProgramming();
     const Outcome held = Held();
     if (held != Outcome::Ok)
         return held;
-    const Outcome handshake =
-        HandshakeOutcome(m_link.ProgrammingEnable(), m_link.PortProblemSoFar());
-    return handshake == Outcome::Ok ? Identify(check) : handshake;
+    switch (m_link.ProgrammingEnable()) {
+    case Handshake::InStep:
+        return Identify(check);
+    case Handshake::NoAnswer:
+        return Outcome::NoAnswer;
+    case Handshake::PortLost:
+        break;
+    }
+    return PortUnusable(m_link.PortProblemSoFar());
 }
 
 Outcome CDeviceOps::Identify(ImageCheck check) {
@@ -122,7 +122,12 @@ Outcome CDeviceOps::Held() {
     if (problem == PortProblem::None)
         return Outcome::Ok;
     m_link.ReleaseTarget();
-    return PortOutcome(problem);
+    return PortUnusable(problem);
+}
+
+Outcome CDeviceOps::PortUnusable(PortProblem problem) {
+    m_portProblem = problem;
+    return Outcome::PortUnusable;
 }
 
 Outcome CDeviceOps::Finish(Step step) {
@@ -138,7 +143,7 @@ Outcome CDeviceOps::Mismatch(Outcome found) {
     const Outcome held = Held();
     if (held != Outcome::Ok)
         return held;
-    m_messages.Tell(found);
+    m_messages.Tell(Result(found));
     m_link.ReleaseTarget();
     return found;
 }
@@ -159,9 +164,9 @@ void CDeviceOps::WaitDelayByte(std::uint32_t waitPerUnit_us) {
     m_link.Wait(WaitMs(waitPerUnit_us, m_link.DelayByte()));
 }
 
-Outcome CDeviceOps::Erase() {
+OperationResult CDeviceOps::Erase() {
     const Outcome opened = Open();
-    return opened == Outcome::Ok ? EraseOpened() : opened;
+    return Result(opened == Outcome::Ok ? EraseOpened() : opened);
 }
 
 // "Erase Ok" shows during the erase wait, before the release.
@@ -178,9 +183,9 @@ Outcome CDeviceOps::EraseOpened() {
     return Outcome::Ok;
 }
 
-Outcome CDeviceOps::BlankCheck() {
+OperationResult CDeviceOps::BlankCheck() {
     const Outcome opened = Open();
-    return opened == Outcome::Ok ? BlankCheckOpened() : opened;
+    return Result(opened == Outcome::Ok ? BlankCheckOpened() : opened);
 }
 
 // Reads every word of the chip's flash, low byte then high byte.
@@ -198,9 +203,9 @@ Outcome CDeviceOps::BlankCheckOpened() {
     return Finish(Step::BlankCheck);
 }
 
-Outcome CDeviceOps::Program() {
+OperationResult CDeviceOps::Program() {
     const Outcome opened = OpenWithImage();
-    return opened == Outcome::Ok ? ProgramOpened() : opened;
+    return Result(opened == Outcome::Ok ? ProgramOpened() : opened);
 }
 
 Outcome CDeviceOps::ProgramOpened() {
@@ -240,9 +245,9 @@ int CDeviceOps::ProgramFlash() {
     return 1;
 }
 
-Outcome CDeviceOps::Verify() {
+OperationResult CDeviceOps::Verify() {
     const Outcome opened = OpenWithImage();
-    return opened == Outcome::Ok ? VerifyOpened() : opened;
+    return Result(opened == Outcome::Ok ? VerifyOpened() : opened);
 }
 
 Outcome CDeviceOps::VerifyOpened() {
@@ -264,7 +269,7 @@ Outcome CDeviceOps::VerifyOpened() {
 // fits: an AT90S4434 whose lock bits hid its signature at the first opening is known from
 // the opening after the erase that unlocked it. The first opening or step that does not
 // succeed ends Auto with its outcome.
-Outcome CDeviceOps::Auto() {
+OperationResult CDeviceOps::Auto() {
     Outcome outcome = OpenWithImage();
     for (Outcome (CDeviceOps::*step)() : {&CDeviceOps::EraseOpened, &CDeviceOps::BlankCheckOpened,
                                           &CDeviceOps::ProgramOpened, &CDeviceOps::VerifyOpened}) {
@@ -273,23 +278,23 @@ Outcome CDeviceOps::Auto() {
         if (outcome == Outcome::Ok)
             outcome = (this->*step)();
     }
-    return outcome;
+    return Result(outcome);
 }
 
-Outcome CDeviceOps::LockBit(LockChoice choice) {
+OperationResult CDeviceOps::LockBit(LockChoice choice) {
     const Outcome opened = Open();
     if (opened != Outcome::Ok)
-        return opened;
+        return Result(opened);
     switch (choice) {
     case LockChoice::Lock1:
-        return Lock1Bit();
+        return Result(Lock1Bit());
     case LockChoice::Lock2:
-        return Lock2Bit();
+        return Result(Lock2Bit());
     case LockChoice::None:
         break;
     }
     m_link.ReleaseTarget();
-    return Outcome::NoLockChosen;
+    return Result(Outcome::NoLockChosen);
 }
 
 Outcome CDeviceOps::Lock1Bit() {
@@ -304,12 +309,9 @@ Outcome CDeviceOps::Lock2Bit() {
 // the lock instruction is the one of the chip this opening finds.
 Outcome CDeviceOps::WriteLockBits(Step step) {
     m_progress.Begin(step, 1);
-    m_link.EnterProgramming();
-    Outcome outcome = HandshakeOutcome(m_link.ProgrammingEnable(), m_link.PortProblemSoFar());
-    if (outcome == Outcome::Ok)
-        outcome = Identify(ImageCheck::None);
-    if (outcome != Outcome::Ok)
-        return outcome;
+    const Outcome entered = EnterProgrammingMode(ImageCheck::None);
+    if (entered != Outcome::Ok)
+        return entered;
     Send(step == Step::Lock1Bit ? m_chip->lock1 : m_chip->lock2);
     WaitDelayByte(m_chip->lockWait_us);
     const Outcome held = Held();

@@ -2,7 +2,7 @@
 // (by step, so the window keeps the captions), the messages told at a set moment while the
 // chip is still held, and the two checks of every opening (the port choice, the delays).
 #pragma once
-#include "ops/Outcome.h"
+#include "ops/OperationResult.h"
 
 // The steps the progress bar shows.
 enum class Step { Erase, BlankCheck, ProgramFlash, VerifyFlash, Lock1Bit, Lock2Bit };
@@ -22,8 +22,8 @@ public:
 class CDeviceMessages {
 public:
     virtual ~CDeviceMessages() = default;
-    // Tells an outcome at the moment it is found, before the chip is released.
-    virtual void Tell(Outcome outcome) = 0;
+    // Tells a result at the moment it is found, before the chip is released.
+    virtual void Tell(const OperationResult& result) = 0;
 };
 
 class CPortOpening {

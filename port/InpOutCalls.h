@@ -1,6 +1,5 @@
 // The InpOut32 port driver's interface, as inpout32.dll (and, for 64-bit programs,
-// InpOutx64's inpoutx64.dll) exports it under undecorated __stdcall names, and a way to
-// put a driver of one's own in its place.
+// InpOutx64's inpoutx64.dll) exports it under undecorated __stdcall names.
 #pragma once
 #include <windows.h>
 
@@ -17,15 +16,3 @@ struct InpOutCalls {
     void(WINAPI* out32)(short port, short data); // "Out32": writes the low byte of data
     BOOL(WINAPI* isOpen)();                      // "IsInpOutDriverOpen"; may be null
 };
-
-enum class PortRoute {
-    NotChosen, // no operation has touched the port yet
-    Driver,    // through the driver DLL (or a driver given to UsePortDriver)
-    Direct,    // x86 in/out
-    Unusable,  // a driver DLL is there but could not be used: no access reaches the port
-};
-
-// Uses `driver` (kept by the caller) instead of searching for the driver DLL; null makes
-// the next BeginPortAccess search again. For tests and tools that link the program.
-void UsePortDriver(const InpOutCalls* driver);
-PortRoute CurrentPortRoute();

@@ -65,6 +65,8 @@ namespace {
 constexpr ULONG_PTR kPortInstructionBytes = 1; // "in al, dx" (EC) and "out dx, al" (EE)
 constexpr ULONG_PTR kRefusedReadValue = 0xFF;
 
+// The one port state kept outside CPortAccess: a vectored exception handler gets only the
+// faulting thread's context, so what it records, and the handler itself, are the process's.
 volatile LONG g_refused = FALSE;
 PVOID g_handler = nullptr;
 

@@ -35,7 +35,8 @@ POINT Centre(HWND hWnd) {
 
 // Runs the main dialog as InitInstance does; the action ends the dialog itself.
 INT_PTR RunMainDialog(DialogDriver& driver, std::function<void(HWND)> action) {
-    CTamberloDlg dlg;
+    CPortAccess portAccess;
+    CTamberloDlg dlg(portAccess);
     const INT_PTR result = RunMainDialog(dlg, driver, std::move(action), AfterAction::KeepOpen);
     EXPECT_EQ(theApp.m_pMainWnd, nullptr) << "destroying the main window clears the reference";
     return result;

@@ -7,7 +7,7 @@
 #include "link/ParallelPort.h"
 #include "port/CpuContext.h"
 #include "port/InpOutCalls.h"
-#include "port/PortIo.h"
+#include "port/PortAccess.h"
 #include "port/PortIoDirect.h"
 #include "tests/harness/DialogDriver.h"
 #include "tests/harness/MainDialog.h"
@@ -22,16 +22,18 @@ extern "C" {
 void TestPrivilegedInstruction();
 extern const unsigned char TestPrivilegedInstructionAt[];
 }
+// clang-format off
 #define TEST_ASM_NAME(name) TEST_ASM_STRING(__USER_LABEL_PREFIX__) #name
 #define TEST_ASM_STRING(text) TEST_ASM_STRING_OF(text)
 #define TEST_ASM_STRING_OF(text) #text
 asm("    .text\n"
-    "    .globl " TEST_ASM_NAME(
-        TestPrivilegedInstruction) "\n"
-                                   "    .globl " TEST_ASM_NAME(TestPrivilegedInstructionAt) "\n" TEST_ASM_NAME(
-                                       TestPrivilegedInstruction) ":\n" TEST_ASM_NAME(TestPrivilegedInstructionAt) ":\n"
-                                                                                                                   "    hlt\n"
-                                                                                                                   "    ret\n");
+    "    .globl " TEST_ASM_NAME(TestPrivilegedInstruction) "\n"
+    "    .globl " TEST_ASM_NAME(TestPrivilegedInstructionAt) "\n"
+    TEST_ASM_NAME(TestPrivilegedInstruction) ":\n"
+    TEST_ASM_NAME(TestPrivilegedInstructionAt) ":\n"
+    "    hlt\n"
+    "    ret\n");
+// clang-format on
 
 namespace {
 
@@ -42,9 +44,9 @@ const char kPortRefused[] =
     "can install its port driver (see the README).";
 
 TEST(PortAccess, WithoutInpOut32TheInstructionsAreUsed) {
-    UsePortDriver(nullptr);
-    EXPECT_EQ(BeginPortAccess(), PortProblem::None);
-    EXPECT_EQ(CurrentPortRoute(), PortRoute::Direct);
+    CPortAccess access;
+    EXPECT_EQ(access.Begin(), PortProblem::None);
+    EXPECT_EQ(access.Route(), PortRoute::Direct);
 }
 
 TEST(PortAccess, RefusedReadGivesFFAndIsRecorded) {
@@ -59,17 +61,17 @@ TEST(PortAccess, RefusedReadGivesFFAndIsRecorded) {
 }
 
 TEST(PortAccess, RegistersReadAsAnAbsentPortWhenRefused) {
-    UsePortDriver(nullptr);
-    BeginPortAccess();
-    CParallelPort port;
+    CPortAccess access;
+    access.Begin();
+    CParallelPort port(access);
     port.SetPort(1);
     port.WriteData(0x00);
-    EXPECT_EQ(PortAccessProblem(), PortProblem::Refused);
+    EXPECT_EQ(access.Problem(), PortProblem::Refused);
     EXPECT_EQ(port.ReadData(), 0xFF);
     EXPECT_EQ(port.ReadStatus(), 0x7F);
     EXPECT_EQ(port.ReadControl(), 0xF4);
-    EXPECT_EQ(BeginPortAccess(), PortProblem::None) << "each operation starts afresh";
-    EXPECT_EQ(PortAccessProblem(), PortProblem::None);
+    EXPECT_EQ(access.Begin(), PortProblem::None) << "each operation starts afresh";
+    EXPECT_EQ(access.Problem(), PortProblem::None);
 }
 
 // A handler behind ours: it sees only what ours leaves alone.
@@ -97,7 +99,6 @@ class RefusedOpsTest : public testing::Test {
 protected:
     void SetUp() override {
         SettingsFile::Write("[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\nLPT PORT=1\r\n");
-        UsePortDriver(nullptr);
     }
     SleepRecorder waits;
     MessageBoxCapture boxes;
@@ -107,9 +108,10 @@ protected:
 TEST_F(RefusedOpsTest, EachOperationExplainsAndTheProgramKeepsRunning) {
     const int buttons[] = {IDC_ERASE, IDC_BLANK, IDC_LOCKBIT, IDC_PROGRAM, IDC_VERIFY, IDC_AUTO};
     bool aliveAfterAll = false;
-    CTamberloDlg dlg;
+    CPortAccess portAccess; // no driver DLL beside the tests: the instructions
+    CTamberloDlg dlg(portAccess);
     RunMainDialog(dlg, driver, [&](HWND dialog) {
-        dlg.m_imageEnd = 15;
+        dlg.HexFile().Image().end = 15;
         for (int button : buttons)
             ClickButton(dialog, button);
         aliveAfterAll = ::IsWindow(dialog) && ::IsWindowEnabled(dialog);

@@ -1,10 +1,11 @@
-// The test board: installed as the program's printer port while it lives.
+// The test board: what the tests' port driver reaches while it lives.
 #include "tests/harness/TestBoard.h"
 
 #include "tests/harness/TestPort.h"
 
 TestBoard::TestBoard(const sim::BoardSettings& settings)
-    : m_board(std::make_unique<sim::Board>(settings, m_clock)), m_waits([this](DWORD ms) {
+    : m_board(std::make_unique<sim::Board>(settings, m_clock)), m_access(TestPort::Driver()),
+      m_waits([this](DWORD ms) {
           m_clock.AdvanceMs(ms);
           if (m_afterWait)
               m_afterWait(ms);

@@ -1,8 +1,8 @@
-// A simulated board for one test: it owns a sim::Board on a sim::VirtualClock,
-// installs it as the program's printer port (through a port driver of the tests'
-// own), and records the program's waits, advancing the clock by each wait and by
+// A simulated board for one test: it owns a sim::Board on a sim::VirtualClock and a port
+// access that reaches it (through a port driver of the tests' own), and records the program's waits, advancing the clock by each wait and by
 // each busy wait so the chip sees the time pass.
 #pragma once
+#include "port/PortAccess.h"
 #include "sim/Board.h"
 #include "sim/BoardSettings.h"
 #include "sim/Clock.h"
@@ -22,6 +22,8 @@ public:
     TestBoard& operator=(const TestBoard&) = delete;
 
     sim::Board& Board() { return *m_board; }
+    // The port access to hand to the program's printer port.
+    CPortAccess& Access() { return m_access; }
     sim::Chip& Chip() { return m_board->chip(); }
     sim::VirtualClock& Clock() { return m_clock; }
     const SleepRecorder& Waits() const { return m_waits; }
@@ -32,6 +34,7 @@ public:
 private:
     sim::VirtualClock m_clock;
     std::unique_ptr<sim::Board> m_board;
+    CPortAccess m_access;
     std::function<void(DWORD)> m_afterWait;
     SleepRecorder m_waits;
 };

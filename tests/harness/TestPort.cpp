@@ -2,7 +2,6 @@
 #include "tests/harness/TestPort.h"
 
 #include "link/BitDelay.h"
-#include "port/InpOutCalls.h"
 #include "sim/Board.h"
 #include "sim/Clock.h"
 
@@ -79,12 +78,15 @@ double MeasureNsPerDecrement() {
 
 namespace TestPort {
 
+const InpOutCalls& Driver() {
+    return kTestDriver;
+}
+
 void Install(sim::Board* board, sim::VirtualClock* clock) {
     g_board = board;
     g_clock = clock;
     g_accesses = 0;
     g_decrementsSeen = BitDelayDecrements();
-    UsePortDriver(board != nullptr ? &kTestDriver : nullptr);
 }
 
 void SetTap(PortTap* tap) {

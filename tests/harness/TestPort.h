@@ -2,6 +2,8 @@
 // port driver of the tests' own (the same route inpout32.dll takes), and a tap may
 // watch or answer each access on the way.
 #pragma once
+#include "port/InpOutCalls.h"
+
 #include <windows.h>
 
 namespace sim {
@@ -19,10 +21,12 @@ public:
     virtual BYTE Read(WORD address, BYTE fromBoard) = 0;
 };
 
-// Routes the program's port accesses to `board` (kept alive by the caller while it is
-// installed); null takes the route away again, so the next operation searches for
-// inpout32.dll as the program does. With a `clock`, the program's busy waits (BitDelay)
-// advance it by the time they would take on this processor.
+// The tests' port driver: a CPortAccess made with it reaches the installed board.
+const InpOutCalls& Driver();
+
+// Makes the driver reach `board` (kept alive by the caller while it is installed); null
+// leaves it reaching nothing (reads 0xFF). With a `clock`, the program's busy waits
+// (BitDelay) advance it by the time they would take on this processor.
 void Install(sim::Board* board, sim::VirtualClock* clock);
 
 // Installs `tap` (owned by the caller); null removes it.

@@ -32,7 +32,7 @@ template <typename Action> double MicrosecondsPerRun(int runs, Action action) {
 TEST(LinkBenchmark, BitDelayAndExchange) {
     TestBoard board;
     MessageBoxCapture boxes;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
     port.SetPort(1);
     std::uint32_t delayBit = 1;
     std::uint32_t delayByte = 1;

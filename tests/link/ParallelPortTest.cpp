@@ -82,7 +82,7 @@ class RegisterTest : public testing::TestWithParam<RegisterCase> {
 protected:
     TestBoard board;
     PortRecorder recorder;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
 
     void Expect(const WORD* explicitBase, WORD base) {
         const RegisterCase& c = GetParam();
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Registers, RegisterTest, testing::ValuesIn(kRegisterCas
 TEST(RegisterAddress, StatusAndControlAddressesWrapIn16Bits) {
     TestBoard board;
     PortRecorder recorder;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
     port.OutControl(0xFFFF, 0x00);
     port.InStatus(0xFFFF);
     ASSERT_EQ(recorder.Accesses().size(), 2u);
@@ -148,7 +148,7 @@ TEST(PortSelection, SelectsTheBaseOfPorts1To3AndKeepsItOtherwise) {
     for (const SelectCase& c : cases) {
         SCOPED_TRACE("from 0x" + std::to_string(c.before) + ", SetPort(" + std::to_string(c.port) +
                      ")");
-        CParallelPort port;
+        CParallelPort port{board.Access()};
         for (int n = 1; n <= 3; ++n)
             if (portOf[n - 1] == c.before)
                 port.SetPort(n);
@@ -162,7 +162,7 @@ TEST(PortSelection, SelectsTheBaseOfPorts1To3AndKeepsItOtherwise) {
 TEST(NoPort, NoRegisterIsEverTouched) {
     TestBoard board;
     PortRecorder recorder;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
     const auto before = board.Clock().NowNs();
     port.WriteData(0x55);
     port.WriteControl(0x55);

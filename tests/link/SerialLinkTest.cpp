@@ -45,7 +45,7 @@ protected:
     TestBoard board;
     PortRecorder recorder;
     MessageBoxCapture boxes;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
     std::uint32_t delayBit = 1;
     std::uint32_t delayByte = 1;
     CSerialLink link{port, delayBit, delayByte, &AfxSleep};
@@ -360,7 +360,7 @@ TEST(LinkWithoutPort, EveryEntryPointLeavesThePortAlone) {
     TestBoard board;
     PortRecorder recorder;
     MessageBoxCapture boxes;
-    CParallelPort port; // no port chosen
+    CParallelPort port{board.Access()}; // no port chosen
     std::uint32_t delayBit = 1;
     std::uint32_t delayByte = 1;
     CSerialLink link(port, delayBit, delayByte, &AfxSleep);

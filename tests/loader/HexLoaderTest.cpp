@@ -108,7 +108,8 @@ protected:
         ClickButton(dialog, IDC_OPENHEX);
     }
 
-    CTamberloDlg dlg;
+    CPortAccess portAccess;
+    CTamberloDlg dlg{portAccess};
     MessageBoxCapture boxes;
     DialogDriver driver;
 };
@@ -127,11 +128,10 @@ TEST_F(HexLoaderTest, OkLoadsTheFileAndFillsTheBar) {
         EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 1);
     });
     EXPECT_TRUE(boxes.Boxes().empty());
-    EXPECT_EQ(dlg.m_imageEnd, 7u);
+    EXPECT_EQ(dlg.HexFile().Image().end, 7u);
     const unsigned char expected[8] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
-    EXPECT_EQ(std::memcmp(dlg.m_image, expected, sizeof expected), 0);
-    EXPECT_EQ(dlg.m_pFileBuffer, dlg.m_fileBuffer);
-    EXPECT_EQ(dlg.m_fileLength, std::strlen(kGoodHex));
+    EXPECT_EQ(std::memcmp(dlg.HexFile().Image().bytes, expected, sizeof expected), 0);
+    EXPECT_EQ(dlg.HexFile().FileLength(), std::strlen(kGoodHex));
 }
 
 TEST_F(HexLoaderTest, CancelLeavesEverythingAsItWas) {
@@ -148,8 +148,8 @@ TEST_F(HexLoaderTest, CancelLeavesEverythingAsItWas) {
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 20);
         EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 50);
     });
-    EXPECT_EQ(dlg.m_imageEnd, 7u);
-    EXPECT_EQ(dlg.m_image[6], 0xAA);
+    EXPECT_EQ(dlg.HexFile().Image().end, 7u);
+    EXPECT_EQ(dlg.HexFile().Image().bytes[6], 0xAA);
 }
 
 TEST_F(HexLoaderTest, ABrokenFileShowsItsMessageAndNothingCountsAsLoaded) {
@@ -169,7 +169,7 @@ TEST_F(HexLoaderTest, ABrokenFileShowsItsMessageAndNothingCountsAsLoaded) {
               (std::vector<std::string>{"Check sum error",
                                         "Please open a Hex File before writing memory."}));
     EXPECT_EQ(boxes.Boxes()[0].icon, 0u);
-    EXPECT_EQ(dlg.m_imageEnd, 0u);
+    EXPECT_EQ(dlg.HexFile().Image().end, 0u);
 }
 
 TEST_F(HexLoaderTest, AFileTooLargeForTheChipIsRefusedBeforeItIsRead) {
@@ -179,15 +179,15 @@ TEST_F(HexLoaderTest, AFileTooLargeForTheChipIsRefusedBeforeItIsRead) {
     WriteFile(large, std::string(24577, '\n'));
     Run([&](HWND dialog) {
         Load(dialog, good);
-        std::memset(dlg.m_fileBuffer + 100, 0x5A, 16);
+        std::memset(dlg.HexFile().FileBuffer() + 100, 0x5A, 16);
         Load(dialog, large);
     });
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].text.find("too large"), std::string::npos) << boxes.Boxes()[0].text;
     EXPECT_NE(boxes.Boxes()[0].text.find("loader-large.hex"), std::string::npos);
-    EXPECT_EQ(dlg.m_imageEnd, 7u);
-    EXPECT_EQ(dlg.m_image[7], 0xBB);
-    EXPECT_EQ(dlg.m_fileBuffer[100], 0x5A) << "the buffer is not read into";
+    EXPECT_EQ(dlg.HexFile().Image().end, 7u);
+    EXPECT_EQ(dlg.HexFile().Image().bytes[7], 0xBB);
+    EXPECT_EQ(dlg.HexFile().FileBuffer()[100], 0x5A) << "the buffer is not read into";
 }
 
 TEST_F(HexLoaderTest, FileErrorsAreReportedWithAStopIconAndTheProgramGoesOn) {
@@ -299,16 +299,16 @@ TEST_F(HexLoaderTest, ASecondFileLeavesNothingOfTheFirst) {
     WriteFile(second, kGoodHex);
     Run([&](HWND dialog) {
         Load(dialog, first);
-        ASSERT_EQ(dlg.m_imageEnd, 8191u);
+        ASSERT_EQ(dlg.HexFile().Image().end, 8191u);
         Load(dialog, second);
         EXPECT_EQ(Caption(::GetDlgItem(dialog, IDC_PROGRESS)), "Load Hex File Ok");
     });
     EXPECT_TRUE(boxes.Boxes().empty());
-    EXPECT_EQ(dlg.m_imageEnd, 7u);
-    EXPECT_EQ(dlg.m_fileLength, std::strlen(kGoodHex));
+    EXPECT_EQ(dlg.HexFile().Image().end, 7u);
+    EXPECT_EQ(dlg.HexFile().FileLength(), std::strlen(kGoodHex));
     unsigned char expected[8192] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
     for (size_t i = 0; i < sizeof expected; ++i)
-        ASSERT_EQ(dlg.m_image[i], expected[i]) << "image byte " << i;
+        ASSERT_EQ(dlg.HexFile().Image().bytes[i], expected[i]) << "image byte " << i;
 }
 
 TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
@@ -321,7 +321,7 @@ TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
         HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
         Load(dialog, atLimit);
         captionAfterLimit = Caption(progress);
-        EXPECT_EQ(dlg.m_fileLength, 24576u);
+        EXPECT_EQ(dlg.HexFile().FileLength(), 24576u);
         ::SetWindowTextA(progress, "Erase Ok");
         Load(dialog, pastLimit);
         EXPECT_EQ(Caption(progress), "Erase Ok");
@@ -333,9 +333,9 @@ TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
                                                  "for its 8 KB flash is at most 24576 bytes.");
     EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
     // The refused file changed nothing: the first file's whole flash is still loaded.
-    EXPECT_EQ(dlg.m_imageEnd, 8191u);
+    EXPECT_EQ(dlg.HexFile().Image().end, 8191u);
     for (size_t i = 0; i < 8192; ++i)
-        ASSERT_EQ(dlg.m_image[i], FullFlashByte(i)) << "image byte " << i;
+        ASSERT_EQ(dlg.HexFile().Image().bytes[i], FullFlashByte(i)) << "image byte " << i;
 }
 
 struct RecordOrderCase {
@@ -359,7 +359,7 @@ TEST_F(HexLoaderTest, AutoProgramsEveryRecordWhateverTheirOrder) {
         SCOPED_TRACE(c.name);
         ASSERT_GT(c.flash.size(), 1u);
         TestBoard board;
-        CTamberloDlg dialogObject;
+        CTamberloDlg dialogObject(board.Access());
         DialogDriver local;
         boxes.Clear();
         std::string caption;
@@ -371,7 +371,7 @@ TEST_F(HexLoaderTest, AutoProgramsEveryRecordWhateverTheirOrder) {
         });
         EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].text;
         EXPECT_EQ(caption, "Verfify Ok");
-        EXPECT_EQ(dialogObject.m_imageEnd, c.flash.size() - 1);
+        EXPECT_EQ(dialogObject.HexFile().End(), c.flash.size() - 1);
         const auto& flash = board.Chip().flash();
         for (size_t i = 0; i < flash.size(); ++i)
             ASSERT_EQ(flash[i], i < c.flash.size() ? c.flash[i] : 0xFF) << "flash byte " << i;

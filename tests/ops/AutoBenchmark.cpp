@@ -189,7 +189,6 @@ void MeasureAuto(const char* chip) {
         << DriverDllPath() << " lacks Inp32, Out32 or IsInpOutDriverOpen";
     ASSERT_TRUE(dll.IsInpOutDriverOpen()) << DriverDllPath() << " says its driver is not open";
     g_dll = &dll;
-    UsePortDriver(&kTimedDriver);
 
     MessageBoxCapture boxes;
     DialogDriver driver;
@@ -198,11 +197,13 @@ void MeasureAuto(const char* chip) {
     std::uint64_t decrements = 0;
     std::uint64_t wallTicks = 0;
     double wallSeconds = 0;
-    CTamberloDlg dlg;
+    const char* chipName = "";
+    CPortAccess portAccess(kTimedDriver);
+    CTamberloDlg dlg(portAccess);
     RunMainDialog(dlg, driver, [&](HWND dialog) {
         for (std::uint32_t i = 0; i < kFlashImageSize; ++i)
-            dlg.m_image[i] = static_cast<unsigned char>(i * 7 + (i >> 8));
-        dlg.m_imageEnd = kFlashImageSize - 1;
+            dlg.HexFile().Image().bytes[i] = static_cast<unsigned char>(i * 7 + (i >> 8));
+        dlg.HexFile().Image().end = kFlashImageSize - 1;
         HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
         ::GetClientRect(progress, &barClient);
         g_progressProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
@@ -212,7 +213,7 @@ void MeasureAuto(const char* chip) {
         g_run.decrementsAtLastAccess = decrementsBefore;
         const LONGLONG counterStart = StopwatchNow();
         const std::uint64_t start = Stamp();
-        ClickButton(dialog, IDC_AUTO);
+        chipName = dlg.OnAuto().chip->name; // as the button's click does
         wallTicks = Stamp() - start;
         wallSeconds = SecondsSince(counterStart);
         decrements = BitDelayDecrements() - decrementsBefore;
@@ -222,7 +223,6 @@ void MeasureAuto(const char* chip) {
         ::GetWindowTextA(progress, caption, sizeof caption);
         finalCaption = caption;
     });
-    UsePortDriver(nullptr);
     g_dll = nullptr;
     dll.Unload(); // the board saves the chip file
     const std::vector<unsigned char> chip = ReadBytes(chipFile);
@@ -232,7 +232,7 @@ void MeasureAuto(const char* chip) {
         << "Auto ended with the message \"" << boxes.Boxes()[0].text << "\": nothing was measured";
     ASSERT_EQ(finalCaption, "Verfify Ok") << "Auto did not run to its end";
     ASSERT_GE(chip.size(), static_cast<size_t>(kFlashImageSize)) << "no chip file " << chipFile;
-    ASSERT_TRUE(std::equal(dlg.m_image, dlg.m_image + kFlashImageSize, chip.begin()))
+    ASSERT_TRUE(std::equal(dlg.HexFile().Image().bytes, dlg.HexFile().Image().bytes + kFlashImageSize, chip.begin()))
         << "the chip does not hold the image after the run";
     ASSERT_GT(g_run.busyDecrements, 0u) << "no busy wait was seen between two port accesses";
 
@@ -257,7 +257,7 @@ void MeasureAuto(const char* chip) {
     const double passes = static_cast<double>(decrements) / kBitDelayCountdown;
 
     std::printf("Auto on the %s, 8192 bytes, DELAY BIT 1, DELAY BYTE 1, %s build, through %s\n",
-                dlg.m_ops.Chip()->name, sizeof(void*) == 8 ? "x86_64" : "i686",
+                chipName, sizeof(void*) == 8 ? "x86_64" : "i686",
                 DriverDllPath().c_str());
     std::printf("  wall time                  %8.2f s\n", wallSeconds);
     std::printf("  waits (Sleep)              %8.2f s   asked for %.2f s in %u waits\n", slept,

@@ -97,8 +97,9 @@ TEST_P(ChipOpsTest, AutoWritesTheImageTheChipsWay) {
     constexpr std::uint32_t kImageBytes = 300; // 150 words: pages 0 to 4, or 0 to 2
     const std::vector<unsigned char> bytes = TestImage(kImageBytes);
     Load(bytes);
-    EXPECT_EQ(ops.Auto(), Outcome::Ok);
-    EXPECT_EQ(std::string(ops.Chip()->name).rfind(c.name, 0), 0u) << ops.Chip()->name;
+    const OperationResult result = ops.Auto();
+    EXPECT_EQ(result.outcome, Outcome::Ok);
+    EXPECT_EQ(std::string(result.chip->name).rfind(c.name, 0), 0u) << result.chip->name;
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), board.Chip().flash().begin()));
     EXPECT_EQ(steps.steps, static_cast<int>(1 + c.flashBytes / 2 + 2 * kImageBytes))
         << "the blank check reads the chip's whole flash";
@@ -136,11 +137,11 @@ TEST_P(ChipOpsTest, AutoWritesTheImageTheChipsWay) {
 
 TEST_P(ChipOpsTest, LockBitsUseTheChipsOwnForm) {
     const ChipCase& c = GetParam();
-    EXPECT_EQ(ops.LockBit(LockChoice::Lock1), Outcome::Ok);
+    EXPECT_EQ(ops.LockBit(LockChoice::Lock1).outcome, Outcome::Ok);
     EXPECT_EQ(Lock(), c.lockBits.afterLock1) << "lock bit 1 alone";
-    EXPECT_EQ(ops.Erase(), Outcome::Ok);
+    EXPECT_EQ(ops.Erase().outcome, Outcome::Ok);
     EXPECT_EQ(Lock(), c.lockBits.mask) << "the erase unprograms the lock bits";
-    EXPECT_EQ(ops.LockBit(LockChoice::Lock2), Outcome::Ok);
+    EXPECT_EQ(ops.LockBit(LockChoice::Lock2).outcome, Outcome::Ok);
     EXPECT_EQ(Lock(), c.lockBits.afterLock2) << "lock bits 1 and 2";
     const std::vector<std::string> locks = TokensStartingWith(transcript.Tokens(), "AC ");
     const std::vector<std::string> expected = {"AC 53 00 00", "AC 53 00 00", c.lock1,
@@ -173,8 +174,8 @@ TEST_F(Atmega8535Test, TheAt90sLock1BytesWouldLockEverything) {
     link.Wait(100);
     link.ReleaseTarget();
     EXPECT_EQ(Lock(), 0x00) << "lock mode 3 and the boot lock bits";
-    EXPECT_EQ(ops.Erase(), Outcome::Ok);
-    EXPECT_EQ(ops.LockBit(LockChoice::Lock1), Outcome::Ok);
+    EXPECT_EQ(ops.Erase().outcome, Outcome::Ok);
+    EXPECT_EQ(ops.LockBit(LockChoice::Lock1).outcome, Outcome::Ok);
     EXPECT_EQ(Lock(), sim::kAtmegaLockBits & ~sim::kAtmegaLockBit1) << "lock mode 2";
 }
 
@@ -185,25 +186,26 @@ protected:
 
 TEST_F(At90s4434Test, AnImagePastItsFlashIsRefusedBeforeAnythingIsWritten) {
     Load(TestImage(4097));
-    EXPECT_EQ(ops.Program(), Outcome::ImageTooLarge);
-    EXPECT_EQ(ops.Verify(), Outcome::ImageTooLarge);
-    EXPECT_EQ(ops.Auto(), Outcome::ImageTooLarge);
-    EXPECT_STREQ(ops.Chip()->name, "AT90S4434");
+    for (const OperationResult& result : {ops.Program(), ops.Verify(), ops.Auto()}) {
+        EXPECT_EQ(result.outcome, Outcome::ImageTooLarge);
+        EXPECT_STREQ(result.chip->name, "AT90S4434");
+        EXPECT_EQ(result.imageEnd, 4096u);
+    }
     EXPECT_EQ(board.Chip().counters().chipErases, 0u) << "Auto refuses at its first opening";
     EXPECT_EQ(board.Chip().counters().flashWrites, 0u);
     EXPECT_TRUE(steps.events.empty());
     EXPECT_TRUE(Released());
     Load(TestImage(4096));
-    EXPECT_EQ(ops.Auto(), Outcome::Ok) << "4 KB fit";
+    EXPECT_EQ(ops.Auto().outcome, Outcome::Ok) << "4 KB fit";
 }
 
 // With both lock bits set the chip hides its signature and is taken for an AT90S8535; the
 // erase unlocks it, and the opening after it knows the chip.
 TEST_F(At90s4434Test, LockedChipIsRefusedAtTheOpeningAfterTheErase) {
-    ASSERT_EQ(ops.LockBit(LockChoice::Lock2), Outcome::Ok);
+    ASSERT_EQ(ops.LockBit(LockChoice::Lock2).outcome, Outcome::Ok);
     Load(TestImage(8192));
     steps.events.clear();
-    EXPECT_EQ(ops.Auto(), Outcome::ImageTooLarge);
+    EXPECT_EQ(ops.Auto().outcome, Outcome::ImageTooLarge);
     EXPECT_EQ(board.Chip().counters().chipErases, 1u);
     EXPECT_EQ(board.Chip().counters().flashWrites, 0u);
     const std::vector<std::string> expected = {"begin Erase 0..1", "done Erase"};
@@ -218,17 +220,18 @@ protected:
 
 TEST_F(RefusedChipTest, EveryOperationNamesItAndChangesNothing) {
     Load(TestImage(64));
-    const std::vector<std::function<Outcome()>> operations = {
+    const std::vector<std::function<OperationResult()>> operations = {
         [&] { return ops.Erase(); },   [&] { return ops.BlankCheck(); },
         [&] { return ops.Program(); }, [&] { return ops.Verify(); },
         [&] { return ops.Auto(); },    [&] { return ops.LockBit(LockChoice::Lock2); }};
+    const unsigned char signature[3] = {0x1E, 0x96, 0x09};
     for (const auto& operation : operations) {
-        EXPECT_EQ(operation(), Outcome::ChipRefused);
+        const OperationResult result = operation();
+        EXPECT_EQ(result.outcome, Outcome::ChipRefused);
+        EXPECT_STREQ(result.chip->name, "ATmega644/ATmega644A");
+        EXPECT_TRUE(std::equal(signature, signature + 3, result.signature));
         EXPECT_TRUE(Released());
     }
-    EXPECT_STREQ(ops.Chip()->name, "ATmega644/ATmega644A");
-    const unsigned char signature[3] = {0x1E, 0x96, 0x09};
-    EXPECT_TRUE(std::equal(signature, signature + 3, ops.Signature()));
     EXPECT_EQ(board.Chip().counters().chipErases, 0u);
     EXPECT_EQ(board.Chip().counters().flashWrites, 0u);
     EXPECT_TRUE(steps.events.empty());
@@ -239,9 +242,10 @@ TEST_F(DeviceOpsTest, AnUnknownSignatureOfTheMakerChangesNothing) {
     PortRecorder recorder;
     recorder.ScriptMiso({0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x1E, //
                          0x00, 0x00, 0x00, 0x99, 0x00, 0x00, 0x00, 0x99});
-    EXPECT_EQ(ops.Erase(), Outcome::UnknownChip);
+    const OperationResult result = ops.Erase();
+    EXPECT_EQ(result.outcome, Outcome::UnknownChip);
     const unsigned char signature[3] = {0x1E, 0x99, 0x99};
-    EXPECT_TRUE(std::equal(signature, signature + 3, ops.Signature()));
+    EXPECT_TRUE(std::equal(signature, signature + 3, result.signature));
     EXPECT_EQ(board.Chip().counters().chipErases, 0u);
     EXPECT_TRUE(Released());
 }

@@ -55,8 +55,8 @@ public:
 class ToldLog : public CDeviceMessages {
 public:
     explicit ToldLog(TestBoard& board) : m_board(board) {}
-    void Tell(Outcome outcome) override {
-        told.push_back(outcome);
+    void Tell(const OperationResult& result) override {
+        told.push_back(result.outcome);
         heldWhileTold = !m_board.Board().pins().reset;
     }
     std::vector<Outcome> told;
@@ -100,7 +100,7 @@ protected:
     }
 
     TestBoard board;
-    CParallelPort port;
+    CParallelPort port{board.Access()};
     std::uint32_t delayBit = 1;
     std::uint32_t delayByte = 1;
     unsigned char image[kFlashImageSize] = {};

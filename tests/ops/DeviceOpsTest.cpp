@@ -10,7 +10,7 @@ namespace {
 TEST_F(DeviceOpsTest, AutoProgramsTheImageStepByStep) {
     const std::vector<unsigned char> bytes = TestImage(300);
     Load(bytes);
-    EXPECT_EQ(ops.Auto(), Outcome::Ok);
+    EXPECT_EQ(ops.Auto().outcome, Outcome::Ok);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), board.Chip().flash().begin()));
     const std::vector<std::string> expected = {"begin Erase 0..1",          "done Erase",
                                                "begin BlankCheck 0..4096",  "done BlankCheck",
@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(StuckWordTest, NotBlankIsToldWhileTheChipIsHeldThenReleased) {
-    EXPECT_EQ(ops.BlankCheck(), Outcome::NotBlank);
+    EXPECT_EQ(ops.BlankCheck().outcome, Outcome::NotBlank);
     EXPECT_EQ(told.told, std::vector<Outcome>{Outcome::NotBlank});
     EXPECT_TRUE(told.heldWhileTold);
     EXPECT_TRUE(Released());
@@ -40,7 +40,7 @@ TEST_F(StuckWordTest, NotBlankIsToldWhileTheChipIsHeldThenReleased) {
 
 TEST_F(StuckWordTest, VerifyErrorIsToldWhileTheChipIsHeldThenReleased) {
     Load(std::vector<unsigned char>(16, 0xFF));
-    EXPECT_EQ(ops.Verify(), Outcome::VerifyError);
+    EXPECT_EQ(ops.Verify().outcome, Outcome::VerifyError);
     EXPECT_EQ(told.told, std::vector<Outcome>{Outcome::VerifyError});
     EXPECT_TRUE(told.heldWhileTold);
     EXPECT_TRUE(Released());
@@ -54,12 +54,12 @@ protected:
 
 // Each operation, as the buttons start them.
 std::vector<std::function<Outcome(CDeviceOps&)>> AllOperations() {
-    return {[](CDeviceOps& ops) { return ops.Erase(); },
-            [](CDeviceOps& ops) { return ops.BlankCheck(); },
-            [](CDeviceOps& ops) { return ops.Program(); },
-            [](CDeviceOps& ops) { return ops.Verify(); },
-            [](CDeviceOps& ops) { return ops.Auto(); },
-            [](CDeviceOps& ops) { return ops.LockBit(LockChoice::Lock1); }};
+    return {[](CDeviceOps& ops) { return ops.Erase().outcome; },
+            [](CDeviceOps& ops) { return ops.BlankCheck().outcome; },
+            [](CDeviceOps& ops) { return ops.Program().outcome; },
+            [](CDeviceOps& ops) { return ops.Verify().outcome; },
+            [](CDeviceOps& ops) { return ops.Auto().outcome; },
+            [](CDeviceOps& ops) { return ops.LockBit(LockChoice::Lock1).outcome; }};
 }
 
 TEST_F(NoChipTest, EveryOperationEndsWithNoAnswerAndReleasesTheChip) {
@@ -74,9 +74,9 @@ TEST_F(NoChipTest, EveryOperationEndsWithNoAnswerAndReleasesTheChip) {
 }
 
 TEST_F(DeviceOpsTest, NothingLoadedIsRefusedBeforeTheOpening) {
-    EXPECT_EQ(ops.Program(), Outcome::NothingLoaded);
-    EXPECT_EQ(ops.Verify(), Outcome::NothingLoaded);
-    EXPECT_EQ(ops.Auto(), Outcome::NothingLoaded);
+    EXPECT_EQ(ops.Program().outcome, Outcome::NothingLoaded);
+    EXPECT_EQ(ops.Verify().outcome, Outcome::NothingLoaded);
+    EXPECT_EQ(ops.Auto().outcome, Outcome::NothingLoaded);
     EXPECT_EQ(opening.selections, 0);
     EXPECT_EQ(TestPort::Accesses(), 0u);
 }
@@ -91,7 +91,7 @@ TEST_F(DeviceOpsTest, NoPortChosenLeavesThePortAlone) {
 }
 
 TEST_F(DeviceOpsTest, LockBitWithoutAChoiceReleasesAfterTheHandshake) {
-    EXPECT_EQ(ops.LockBit(LockChoice::None), Outcome::NoLockChosen);
+    EXPECT_EQ(ops.LockBit(LockChoice::None).outcome, Outcome::NoLockChosen);
     EXPECT_TRUE(Released());
     EXPECT_EQ(board.Chip().counters().instructionsExecuted, 4u)
         << "Programming Enable and the three signature reads only";
@@ -99,7 +99,7 @@ TEST_F(DeviceOpsTest, LockBitWithoutAChoiceReleasesAfterTheHandshake) {
 }
 
 TEST_F(DeviceOpsTest, LockBit2WritesBothLockBits) {
-    EXPECT_EQ(ops.LockBit(LockChoice::Lock2), Outcome::Ok);
+    EXPECT_EQ(ops.LockBit(LockChoice::Lock2).outcome, Outcome::Ok);
     const std::vector<std::string> expected = {"begin Lock2Bit 0..1", "done Lock2Bit"};
     EXPECT_EQ(steps.events, expected);
     EXPECT_EQ(board.Chip().lockFuseByte() & 0xC0, 0x00) << "LB1 and LB2 programmed";

@@ -225,15 +225,15 @@ bool Soak::RunOne(unsigned long number, std::mt19937& rng, TestBoard& board, con
     // Now and then the user loads another file; mostly the same one stays loaded.
     if (m_image.empty() || Between(rng, 0, 4) == 0) {
         m_image = RandomImage(rng);
-        std::fill(std::begin(m_dlg.m_image), std::end(m_dlg.m_image), 0xFF);
-        std::copy(m_image.begin(), m_image.end(), m_dlg.m_image);
-        m_dlg.m_imageEnd = static_cast<std::uint32_t>(m_image.size() - 1);
+        std::fill(std::begin(m_dlg.HexFile().Image().bytes), std::end(m_dlg.HexFile().Image().bytes), 0xFF);
+        std::copy(m_image.begin(), m_image.end(), m_dlg.HexFile().Image().bytes);
+        m_dlg.HexFile().Image().end = static_cast<std::uint32_t>(m_image.size() - 1);
     }
-    const std::uint32_t walked = m_dlg.m_imageEnd == 0 ? 0 : (m_dlg.m_imageEnd + 2) & ~1u;
+    const std::uint32_t walked = m_dlg.HexFile().Image().end == 0 ? 0 : (m_dlg.HexFile().Image().end + 2) & ~1u;
 
     sim::Chip& chip = board.Chip();
     const SoakBefore before{chip.memory(), chip.counters(), chip.stopped(),
-                            std::vector<unsigned char>(m_dlg.m_image, m_dlg.m_image + walked)};
+                            std::vector<unsigned char>(m_dlg.HexFile().Image().bytes, m_dlg.HexFile().Image().bytes + walked)};
     ::CheckDlgButton(m_dialog, IDC_LOCK1, op.lockRadio == IDC_LOCK1 ? BST_CHECKED : 0);
     ::CheckDlgButton(m_dialog, IDC_LOCK2, op.lockRadio == IDC_LOCK2 ? BST_CHECKED : 0);
     m_boxes.Clear();
@@ -251,7 +251,7 @@ bool Soak::RunOne(unsigned long number, std::mt19937& rng, TestBoard& board, con
     char context[256];
     std::snprintf(context, sizeof context,
                   "operation %lu, %s with image end %u; board: %s; DELAY BIT %u, DELAY BYTE %u",
-                  number, op.name, m_dlg.m_imageEnd, s.description.c_str(), s.delayBit,
+                  number, op.name, m_dlg.HexFile().Image().end, s.description.c_str(), s.delayBit,
                   s.delayByte);
     std::vector<std::string> problems;
 
@@ -260,7 +260,7 @@ bool Soak::RunOne(unsigned long number, std::mt19937& rng, TestBoard& board, con
     if (m_boxes.Boxes().empty() && !success)
         problems.push_back("neither its success caption nor a message; last caption \"" +
                            (texts.empty() ? std::string() : texts.back()) + "\"");
-    if (op.usesImage && m_dlg.m_imageEnd == 0 &&
+    if (op.usesImage && m_dlg.HexFile().Image().end == 0 &&
         (m_boxes.Texts() != std::vector<std::string>{kNoImage} || accesses != 0))
         problems.push_back("nothing loaded, yet no refusal before touching the port");
     if (success) {
@@ -311,7 +311,8 @@ TEST(FaultSoak, EverySuccessIsTrueOfTheChipAndEveryFailureIsTold) {
     DialogDriver driver;
     ProgressLog progress;
     sim::ChipMemory memory; // the one chip, carried from board to board
-    CTamberloDlg dlg;
+    CPortAccess portAccess(TestPort::Driver());
+    CTamberloDlg dlg(portAccess);
     RunMainDialog(dlg, driver, [&](HWND dialog) {
         progress.Watch(::GetDlgItem(dialog, IDC_PROGRESS));
         Soak soak(dlg, dialog, boxes, progress);

@@ -39,7 +39,7 @@ TEST_P(ProgramTest, WritesWholeWordsThroughTheEndIndex) {
         EXPECT_EQ(RangeOf(dialog).iHigh, static_cast<int>(c.end));
         const auto& flash = board.Chip().flash();
         for (std::uint32_t i = 0; i < c.walked; ++i)
-            ASSERT_EQ(flash[i], dlg.m_image[i]) << "byte " << i;
+            ASSERT_EQ(flash[i], dlg.HexFile().Image().bytes[i]) << "byte " << i;
         EXPECT_TRUE(std::all_of(flash.begin() + c.walked, flash.end(),
                                 [](unsigned char b) { return b == 0xFF; }));
     });
@@ -86,7 +86,7 @@ TEST_F(OpsTest, EraseClearsTheFlashAndWaitsForTheErase) {
 TEST_F(OpsTest, BlankCheckReadsEveryByteOfAnErasedChip) {
     Outcome result = Outcome::NotOpened;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        result = dlg.OnBlank();
+        result = dlg.OnBlank().outcome;
         EXPECT_EQ(ProgressText(dialog), "Blank Ok");
         EXPECT_EQ(RangeOf(dialog).iHigh, 4096);
     });
@@ -122,7 +122,7 @@ TEST_P(NotBlankTest, StopsAtTheFirstProgrammedByteWhileTheChipIsHeld) {
     bool heldWhileShown = false;
     boxes.OnShow([&](const CapturedBox&) { heldWhileShown = !board.Board().pins().reset; });
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        result = dlg.OnBlank();
+        result = dlg.OnBlank().outcome;
         EXPECT_EQ(ProgressText(dialog), c.caption);
     });
     EXPECT_EQ(result, Outcome::NotBlank);
@@ -149,7 +149,7 @@ TEST_F(OpsTest, VerifyAcceptsTheProgrammedImage) {
     Outcome result = Outcome::NotOpened;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         LoadImage(dlg, image);
-        result = dlg.OnVerify();
+        result = dlg.OnVerify().outcome;
         EXPECT_EQ(ProgressText(dialog), "Verfify Ok");
         EXPECT_EQ(RangeOf(dialog).iHigh, 301);
     });
@@ -176,7 +176,7 @@ TEST_F(StuckCellTest, VerifyReportsTheMismatchWhileTheChipIsHeld) {
     boxes.OnShow([&](const CapturedBox&) { heldWhileShown = !board.Board().pins().reset; });
     RunDialog([&](CTamberloDlg& dlg, HWND) {
         LoadImage(dlg, image);
-        result = dlg.OnVerify();
+        result = dlg.OnVerify().outcome;
     });
     EXPECT_EQ(result, Outcome::VerifyError);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Verify Error"});

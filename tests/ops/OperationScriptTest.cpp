@@ -130,11 +130,11 @@ TEST_F(LockedChipTest, LockBit2MakesTheFlashReadAsZeroSoVerifyFails) {
         ClickButton(dialog, IDC_VERIFY);
         EXPECT_EQ(ProgressText(dialog), "Verfy Flash") << "the first byte already differs";
         // What the chip answers now for the low byte of word 0.
-        dlg.m_link.EnterProgramming();
-        ASSERT_EQ(dlg.m_link.ProgrammingEnable(), Handshake::InStep);
+        dlg.Link().EnterProgramming();
+        ASSERT_EQ(dlg.Link().ProgrammingEnable(), Handshake::InStep);
         const unsigned char readLow0[4] = {0x20, 0x00, 0x00, 0x00};
-        dlg.m_link.Exchange(readLow0, answer);
-        dlg.m_link.ReleaseTarget();
+        dlg.Link().Exchange(readLow0, answer);
+        dlg.Link().ReleaseTarget();
     });
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Verify Error"});
     EXPECT_EQ(answer[3], 0x00);

@@ -62,9 +62,14 @@ protected:
         SettingsFile::Write(settingsFile);
     }
 
-    // Runs the main dialog with `action` inside its loop, then closes it.
+    // Runs the main dialog on the board with `action` inside its loop, then closes it.
     void RunDialog(std::function<void(CTamberloDlg&, HWND)> action) {
-        CTamberloDlg dlg;
+        RunDialogWith(board.Access(), std::move(action));
+    }
+
+    // The same with a port access of the test's own.
+    void RunDialogWith(CPortAccess& access, std::function<void(CTamberloDlg&, HWND)> action) {
+        CTamberloDlg dlg(access);
         RunMainDialog(dlg, driver, [&](HWND dialog) {
             progress.Watch(::GetDlgItem(dialog, IDC_PROGRESS));
             board.ClearWaits();
@@ -74,9 +79,9 @@ protected:
     }
 
     static void LoadImage(CTamberloDlg& dlg, const std::vector<unsigned char>& bytes) {
-        std::fill(std::begin(dlg.m_image), std::end(dlg.m_image), 0xFF);
-        std::copy(bytes.begin(), bytes.end(), dlg.m_image);
-        dlg.m_imageEnd = static_cast<std::uint32_t>(bytes.size() - 1);
+        std::fill(std::begin(dlg.HexFile().Image().bytes), std::end(dlg.HexFile().Image().bytes), 0xFF);
+        std::copy(bytes.begin(), bytes.end(), dlg.HexFile().Image().bytes);
+        dlg.HexFile().Image().end = static_cast<std::uint32_t>(bytes.size() - 1);
     }
 
     std::string ProgressText(HWND dialog) { return WindowText(::GetDlgItem(dialog, IDC_PROGRESS)); }

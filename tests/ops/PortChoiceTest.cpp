@@ -43,7 +43,7 @@ TEST_F(CardAtD010Test, AutoProgramsTheChipThroughTheBaseOfTheSettingsFile) {
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         LoadImage(dlg, image);
         ClickButton(dialog, IDC_AUTO);
-        EXPECT_EQ(dlg.m_port.GetBase(), 0xD010);
+        EXPECT_EQ(dlg.Port().GetBase(), 0xD010);
         EXPECT_EQ(ProgressText(dialog), "Verfify Ok");
     });
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -57,7 +57,7 @@ TEST_F(CardAtD010Test, WithoutTheKeyTheStandardBaseFindsNoChip) {
     SettingsFile::Write(Settings("LPT PORT=2\r\n"));
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         ClickButton(dialog, IDC_ERASE);
-        EXPECT_EQ(dlg.m_port.GetBase(), 0x278);
+        EXPECT_EQ(dlg.Port().GetBase(), 0x278);
     });
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, kNoAnswer);
@@ -69,7 +69,7 @@ TEST_F(CardAtD010Test, TheBaseIsReadAgainAtEveryOperation) {
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         SettingsFile::Write(Settings("LPT PORT=2\r\nLPT2 BASE=53264\r\n"));
         ClickButton(dialog, IDC_ERASE);
-        EXPECT_EQ(dlg.m_port.GetBase(), 0xD010);
+        EXPECT_EQ(dlg.Port().GetBase(), 0xD010);
         EXPECT_EQ(ProgressText(dialog), "Erase Ok");
     });
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -94,7 +94,7 @@ TEST_P(BaseValueTest, UsableBasesAreTakenOthersAreToldWithoutTouchingThePort) {
         recorder.Clear();
         ClickButton(dialog, IDC_BLANK);
         if (c.usable) {
-            EXPECT_EQ(dlg.m_port.GetBase(), c.base);
+            EXPECT_EQ(dlg.Port().GetBase(), c.base);
         }
     });
     if (c.usable) {
@@ -133,7 +133,7 @@ TEST_P(StoredPortTest, AValueThatIsNoPrinterPortIsToldAndNothingTouchesThePort) 
     SettingsFile::Write(Settings("LPT PORT=") + GetParam() + "\r\n");
     PortRecorder recorder;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        dlg.m_imageEnd = 15;
+        dlg.HexFile().Image().end = 15;
         for (int button : {IDC_ERASE, IDC_AUTO, IDC_LOCKBIT})
             ClickButton(dialog, button);
     });
@@ -165,12 +165,11 @@ const InpOutCalls kClosedDriver = {&CountedInp32, &CountedOut32, &DriverOpen};
 TEST_F(OpsTest, ADriverThatIsNotRunningGivesOneMessageAndNoAccessNoWait) {
     g_driverAccesses = 0;
     g_driverOpen = FALSE;
-    RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        UsePortDriver(&kClosedDriver);
-        dlg.m_imageEnd = 15;
+    CPortAccess closed(kClosedDriver);
+    RunDialogWith(closed, [&](CTamberloDlg& dlg, HWND dialog) {
+        dlg.HexFile().Image().end = 15;
         ClickButton(dialog, IDC_AUTO);
         ClickButton(dialog, IDC_LOCKBIT);
-        TestPort::Install(&board.Board(), &board.Clock());
     });
     EXPECT_EQ(g_driverAccesses, 0);
     EXPECT_TRUE(board.Waits().Waits().empty());
@@ -210,13 +209,12 @@ class DriverStopsTest : public OpsTest, public testing::WithParamInterface<StopC
 TEST_P(DriverStopsTest, TheOperationEndsInTheDriverMessageNeverInSuccess) {
     g_stoppingBoard = &board.Board();
     g_accessesLeft = GetParam().accesses;
-    RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        UsePortDriver(&kStoppingDriver);
+    CPortAccess stopping(kStoppingDriver);
+    RunDialogWith(stopping, [&](CTamberloDlg& dlg, HWND dialog) {
         LoadImage(dlg, std::vector<unsigned char>(256, 0xFF)); // what reads of a dead port give
         ClickButton(dialog, GetParam().button);
         const std::string caption = ProgressText(dialog);
         EXPECT_EQ(caption.find(" Ok"), std::string::npos) << caption;
-        TestPort::Install(&board.Board(), &board.Clock());
     });
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_TRUE(StartsWith(boxes.Boxes()[0].text, kDriverNotRunning)) << boxes.Boxes()[0].text;
@@ -268,17 +266,15 @@ class PartlyRefusedTest : public OpsTest, public testing::WithParamInterface<Gra
 TEST_P(PartlyRefusedTest, TheTargetIsReleasedAndThePortMessageShown) {
     g_grantingBoard = &board.Board();
     g_grantedRegisters = GetParam().granted;
-    RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
-        UsePortDriver(nullptr); // no inpout32.dll beside the tests: the x86 instructions
-        BeginPortAccess();
-        dlg.m_port.SetPort(1);
-        dlg.m_port.ReadStatus(); // the program's guard is installed at its first instruction
+    CPortAccess direct; // no driver DLL beside the tests: the x86 instructions
+    RunDialogWith(direct, [&](CTamberloDlg& dlg, HWND dialog) {
+        dlg.Port().SetPort(1);
+        dlg.Port().ReadStatus(); // the program's guard is installed at its first instruction
         PVOID handler = ::AddVectoredExceptionHandler(1, GrantSomeRegisters);
-        dlg.m_imageEnd = 15;
+        dlg.HexFile().Image().end = 15;
         for (int button : {IDC_ERASE, IDC_AUTO})
             ClickButton(dialog, button);
         ::RemoveVectoredExceptionHandler(handler);
-        TestPort::Install(&board.Board(), &board.Clock());
     });
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     for (const CapturedBox& box : boxes.Boxes())

@@ -66,8 +66,8 @@ TEST_P(DelayRangeTest, ShowsTheRangeMessageAndSelectsTheField) {
     PortRecorder recorder;
     RunDialog([&](CTamberloDlg& dlg, HWND dialog) {
         LoadImage(dlg, TestImage(16));
-        dlg.m_delayBit = delays.delayBit;
-        dlg.m_delayByte = delays.delayByte;
+        dlg.Settings().DelayBit() = delays.delayBit;
+        dlg.Settings().DelayByte() = delays.delayByte;
         ClickButton(dialog, op.button);
         HWND field = ::GetDlgItem(dialog, delays.field);
         EXPECT_EQ(::GetFocus(), field);
@@ -77,8 +77,8 @@ TEST_P(DelayRangeTest, ShowsTheRangeMessageAndSelectsTheField) {
                        reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, 0u);
         EXPECT_EQ(end, static_cast<DWORD>(::GetWindowTextLengthA(field)));
-        EXPECT_EQ(dlg.m_delayBit, delays.delayBit);
-        EXPECT_EQ(dlg.m_delayByte, delays.delayByte);
+        EXPECT_EQ(dlg.Settings().DelayBit(), delays.delayBit);
+        EXPECT_EQ(dlg.Settings().DelayByte(), delays.delayByte);
     });
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, kDelayRange);

@@ -36,7 +36,8 @@ protected:
     // Runs the main dialog with `action` inside its modal loop, then closes it.
     void Run(std::function<void(HWND)> action) { RunMainDialog(dlg, driver, std::move(action)); }
 
-    CTamberloDlg dlg;
+    CPortAccess portAccess;
+    CTamberloDlg dlg{portAccess};
     MessageBoxCapture boxes;
     DialogDriver driver;
 };
@@ -58,7 +59,7 @@ TEST_F(SettingsTest, FirstRunShowsTheNoticeOnceBeforeTheMainWindowAndWritesTheDe
     });
     EXPECT_EQ(driver.Shown(), (std::vector<std::string>{"First Run TAMBERLO", "tamberlo"}));
     EXPECT_FALSE(mainVisibleDuringNotice);
-    EXPECT_FALSE(dlg.m_port.HasPort());
+    EXPECT_FALSE(dlg.Port().HasPort());
     EXPECT_EQ(SettingsFile::Contents(), "[TAMBERLO]\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -72,14 +73,14 @@ TEST_F(SettingsTest, StoredPortSelectsItsBaseAndRadioButton) {
     for (const auto& c : cases) {
         SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=" + std::to_string(c.stored) +
                             "\r\nDELAY BIT=1\r\nDELAY BYTE=1\r\n");
-        CTamberloDlg dialogObject;
+        CTamberloDlg dialogObject(portAccess);
         DialogDriver local;
         RunMainDialog(dialogObject, local, [&](HWND dialog) {
             for (int id : {IDC_LPT1, IDC_LPT2, IDC_LPT3})
                 EXPECT_EQ(Checked(dialog, id), id == c.radio) << c.stored << " " << id;
         });
         EXPECT_EQ(local.Shown(), std::vector<std::string>{"tamberlo"}) << c.stored;
-        EXPECT_EQ(dialogObject.m_port.GetBase(), c.base) << c.stored;
+        EXPECT_EQ(dialogObject.Port().GetBase(), c.base) << c.stored;
     }
 }
 
@@ -90,9 +91,9 @@ TEST_F(SettingsTest, SelectingAPortWritesItAtOnceButTheBaseMovesOnlyAtTheNextOpe
         EXPECT_NE(SettingsFile::Contents().find("LPT PORT=3\r\n"), std::string::npos);
         EXPECT_TRUE(Checked(dialog, IDC_LPT3));
         EXPECT_FALSE(Checked(dialog, IDC_LPT1));
-        EXPECT_EQ(dlg.m_port.GetBase(), 0x378);
+        EXPECT_EQ(dlg.Port().GetBase(), 0x378);
         dlg.SelectLptPort();
-        EXPECT_EQ(dlg.m_port.GetBase(), 0x3BC);
+        EXPECT_EQ(dlg.Port().GetBase(), 0x3BC);
     });
 }
 
@@ -102,8 +103,8 @@ TEST_F(SettingsTest, ZeroOrMissingDelaysBecomeOneAndAreWrittenBack) {
         EXPECT_EQ(FieldText(dialog, IDC_DELAYBIT), "1");
         EXPECT_EQ(FieldText(dialog, IDC_DELAYBYTE), "1");
     });
-    EXPECT_EQ(dlg.m_delayBit, 1u);
-    EXPECT_EQ(dlg.m_delayByte, 1u);
+    EXPECT_EQ(dlg.Settings().DelayBit(), 1u);
+    EXPECT_EQ(dlg.Settings().DelayByte(), 1u);
     const std::string file = SettingsFile::Contents();
     EXPECT_NE(file.find("DELAY BIT=1\r\n"), std::string::npos);
     EXPECT_NE(file.find("DELAY BYTE=1\r\n"), std::string::npos);
@@ -127,7 +128,7 @@ TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
         const char* key = field == IDC_DELAYBIT ? "DELAY BIT=" : "DELAY BYTE=";
         for (const auto& c : cases) {
             SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
-            CTamberloDlg dialogObject;
+            CTamberloDlg dialogObject(portAccess);
             DialogDriver local;
             boxes.Clear();
             HWND shownDialog = nullptr;
@@ -146,7 +147,7 @@ TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
             });
 
             const unsigned member =
-                field == IDC_DELAYBIT ? dialogObject.m_delayBit : dialogObject.m_delayByte;
+                field == IDC_DELAYBIT ? dialogObject.Settings().DelayBit() : dialogObject.Settings().DelayByte();
             EXPECT_EQ(member, c.member) << "'" << c.typed << "'";
             const std::string stored = key + std::to_string(static_cast<int>(c.member)) + "\r\n";
             EXPECT_NE(SettingsFile::Contents().find(stored), std::string::npos)
@@ -174,7 +175,7 @@ TEST_F(SettingsTest, AnInvalidDelayBitTextAlsoStopsTheExchangeOfTheDelayByteFiel
         EXPECT_EQ(boxes.Boxes()[0].text, kPositiveInteger);
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDC_DELAYBIT));
     });
-    EXPECT_EQ(dlg.m_delayByte, 4u);
+    EXPECT_EQ(dlg.Settings().DelayByte(), 4u);
     EXPECT_NE(SettingsFile::Contents().find("DELAY BYTE=4\r\n"), std::string::npos);
 }
 
@@ -216,7 +217,7 @@ TEST_F(SettingsTest, EnterClosesOnlyWithValidDelaysAndEscapeAlways) {
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(firstEnd, IDOK);
 
-    CTamberloDlg second;
+    CTamberloDlg second(portAccess);
     DialogDriver local;
     const INT_PTR secondEnd = RunMainDialog(
         second, local,
@@ -243,8 +244,8 @@ TEST_F(SettingsTest, RewritingTheFieldsFromTheMembersWritesNothingAndShowsNothin
     SettingsFile::Write("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=4\r\nDELAY BYTE=4\r\n");
     Run([&](HWND dialog) {
         const std::string before = SettingsFile::Contents();
-        dlg.m_delayBit = 0;
-        dlg.m_delayByte = 77;
+        dlg.Settings().DelayBit() = 0;
+        dlg.Settings().DelayByte() = 77;
         dlg.UpdateData(FALSE);
         EXPECT_EQ(FieldText(dialog, IDC_DELAYBIT), "0");
         EXPECT_EQ(FieldText(dialog, IDC_DELAYBYTE), "77");
@@ -307,7 +308,7 @@ TEST_F(VirtualizationTest, TheMessageNamesTheFileThatWasRead) {
             WriteVirtualStoreCopy(settings);
         g_virtualized = c.virtualized;
         boxes.Clear();
-        CTamberloDlg dialogObject;
+        CTamberloDlg dialogObject(portAccess);
         DialogDriver local;
         RunMainDialog(dialogObject, local, [&](HWND dialog) { ClickButton(dialog, IDC_ERASE); });
         const std::string file = c.named ? VirtualStoreCopy() : SettingsFile::Path();
@@ -367,7 +368,7 @@ TEST_F(VirtualizationTest, AFailedWriteIsToldOncePerRunWithTheFilesName) {
                              "change this file (see the README).");
 
         boxes.Clear();
-        CTamberloDlg dialogObject;
+        CTamberloDlg dialogObject(portAccess);
         DialogDriver local;
         local.On("First Run TAMBERLO", [](HWND notice) { ClickButton(notice, IDOK); });
         std::vector<std::string> atStart;
@@ -380,8 +381,8 @@ TEST_F(VirtualizationTest, AFailedWriteIsToldOncePerRunWithTheFilesName) {
         EXPECT_EQ(atStart, std::vector<std::string>{expected});
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{expected}) << "once per run";
         EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
-        EXPECT_EQ(dialogObject.m_delayBit, 3u);
-        EXPECT_EQ(dialogObject.m_delayByte, 4u);
+        EXPECT_EQ(dialogObject.Settings().DelayBit(), 3u);
+        EXPECT_EQ(dialogObject.Settings().DelayByte(), 4u);
         if (held != INVALID_HANDLE_VALUE)
             ::CloseHandle(held);
     }

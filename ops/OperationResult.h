@@ -1,0 +1,27 @@
+// What a device operation hands back: how it ended and the facts its messages need, so a
+// front end words them from this value alone.
+#pragma once
+#include "ops/Chips.h"
+#include "ops/Outcome.h"
+#include "port/DriverLoadFailure.h"
+#include "port/PortProblem.h"
+
+#include <cstdint>
+
+struct OperationResult {
+    Outcome outcome = Outcome::Ok;
+    // The chip the last opening found (an AT90S chip that hides its signature counts as the
+    // AT90S8535), and the three signature bytes it answered; the AT90S8535 and zeros before
+    // any chip answered.
+    const ChipInfo* chip = &kChips[0];
+    unsigned char signature[3] = {};
+    // The image's end index as the operation used it (0: nothing loaded).
+    std::uint32_t imageEnd = 0;
+    // With Outcome::PortUnusable: what stood in the way; with DriverNotLoaded also why the
+    // driver DLL could not be used. The driver DLL this build loads, for the messages.
+    PortProblem port = PortProblem::None;
+    DriverLoadFailure driverLoad = {};
+    const char* driverDll = "";
+
+    bool Succeeded() const { return outcome == Outcome::Ok; }
+};
