@@ -24,7 +24,8 @@ void CTamberloDlg::OnOpenHexFile() {
         return;
     }
     // The parse sees only what was actually read, should the file have shrunk meanwhile.
-    const std::uint32_t length = file.Read(m_hexFile.FileBuffer(), static_cast<UINT>(file.GetLength()));
+    const std::uint32_t length =
+        file.Read(m_hexFile.FileBuffer(), static_cast<UINT>(file.GetLength()));
     if (ParseHexFile(length)) {
         m_progress.StepIt();
         m_progress.SetWindowText("Load Hex File Ok");

@@ -70,8 +70,8 @@ const char* ImageTooLargeMessage(const OperationResult& result, char* buffer, st
                   "The loaded file holds %u bytes of program, more than the %u bytes of flash "
                   "of the %s on the cable.\nNothing was written. Load a program built for the "
                   "%s.",
-                  static_cast<unsigned>(result.imageEnd + 1), static_cast<unsigned>(chip.flashBytes),
-                  chip.name, chip.name);
+                  static_cast<unsigned>(result.imageEnd + 1),
+                  static_cast<unsigned>(chip.flashBytes), chip.name, chip.name);
     return buffer;
 }
 

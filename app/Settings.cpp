@@ -37,7 +37,8 @@ CSettings::CSettings(const char* profileName, CUserMessages& messages)
     : m_profileName(profileName), m_messages(messages) {}
 
 PortChoice CSettings::ReadPortChoice() const {
-    const int port = static_cast<int>(::GetPrivateProfileIntA(kSection, kLptPortKey, 0, m_profileName));
+    const int port =
+        static_cast<int>(::GetPrivateProfileIntA(kSection, kLptPortKey, 0, m_profileName));
     PortChoice choice = {PortChoice::kNoneChosen, port, 0, ""};
     if (port < 1 || port > 3) {
         choice.kind = port == 0 ? PortChoice::kNoneChosen : PortChoice::kNotAPort;

@@ -38,7 +38,9 @@ public:
     std::uint32_t StoredDelayByte() const;
     // Takes the stored delays; one that is not stored (or is 0) becomes 1 and is written.
     void LoadDelays();
-    static bool DelayInRange(std::uint32_t delay) { return delay >= kMinDelay && delay <= kMaxDelay; }
+    static bool DelayInRange(std::uint32_t delay) {
+        return delay >= kMinDelay && delay <= kMaxDelay;
+    }
 
     // The delays in use: the window exchanges them with its fields, the serial link reads
     // them at each wait.

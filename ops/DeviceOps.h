@@ -2,8 +2,8 @@
 // and verify of the flash from the image, Auto (all four in turn) and the lock bits. Each
 // opens the target (port choice, delays, port, programming mode, the handshake and the
 // chip's signature), reports its progress by step and ends with one result that carries
-// its facts; it shows nothing itself and knows no window. The chip's signature picks its facts from the chip
-// table: the AT90S8535 and AT90S4434 are written byte by byte, the ATmega8535, ATmega16
+// its facts; it shows nothing itself and knows no window. The chip's signature picks its facts from
+// the chip table: the AT90S8535 and AT90S4434 are written byte by byte, the ATmega8535, ATmega16
 // and ATmega32 by pages, and every other chip is refused before anything is written.
 #pragma once
 #include "image/HexParser.h"

@@ -1,6 +1,6 @@
 // A simulated board for one test: it owns a sim::Board on a sim::VirtualClock and a port
-// access that reaches it (through a port driver of the tests' own), and records the program's waits, advancing the clock by each wait and by
-// each busy wait so the chip sees the time pass.
+// access that reaches it (through a port driver of the tests' own), and records the program's
+// waits, advancing the clock by each wait and by each busy wait so the chip sees the time pass.
 #pragma once
 #include "port/PortAccess.h"
 #include "sim/Board.h"

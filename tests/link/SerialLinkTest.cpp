@@ -51,6 +51,36 @@ protected:
     CSerialLink link{port, delayBit, delayByte, &AfxSleep};
 };
 
+// Each output line of the cable table: the register and bit it names carry it, inverted
+// exactly where the table says the port inverts it, and the board sees the level on the
+// line's pin.
+TEST_F(LinkTest, EachOutputLineSitsWhereTheCableTableSays) {
+    struct LineCase {
+        const char* name;
+        const CablePin& pin;
+        void (CSerialLink::*high)();
+        bool sim::Board::Pins::*level;
+    };
+    const LineCase lines[] = {
+        {"SCK", kSckPin, &CSerialLink::SckHigh, &sim::Board::Pins::sck},
+        {"RESET", kResetPin, &CSerialLink::ResetHigh, &sim::Board::Pins::reset},
+        {"MOSI", kMosiPin, &CSerialLink::MosiHigh, &sim::Board::Pins::mosi}};
+    for (const LineCase& line : lines) {
+        SCOPED_TRACE(line.name);
+        board.Board().Out(kData, 0x00);
+        board.Board().Out(kControl, 0x0B); // every control line low
+        recorder.Clear();
+        (link.*line.high)();
+        ASSERT_EQ(recorder.Accesses().size(), 2u) << "one read-modify-write";
+        const PortAccess& write = recorder.Accesses()[1];
+        EXPECT_EQ(write.address, line.pin.reg == PortRegister::Data ? kData : kControl);
+        EXPECT_EQ((write.value & line.pin.mask) != 0, !line.pin.invertedByPort);
+        EXPECT_TRUE(Pins().*line.level);
+    }
+    EXPECT_TRUE(kMosiPin.invertedByPort) << "nStrobe is inverted by the port";
+    EXPECT_FALSE(kMisoPin.invertedByPort) << "nAck is not";
+}
+
 TEST_F(LinkTest, MosiCarriesEachByteMsbFirstAtTheRisingEdges) {
     std::vector<int> mosiAtRise;
     recorder.beforeWrite = [&](WORD address, BYTE value) {

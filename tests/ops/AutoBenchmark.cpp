@@ -232,7 +232,8 @@ void MeasureAuto(const char* chip) {
         << "Auto ended with the message \"" << boxes.Boxes()[0].text << "\": nothing was measured";
     ASSERT_EQ(finalCaption, "Verfify Ok") << "Auto did not run to its end";
     ASSERT_GE(chip.size(), static_cast<size_t>(kFlashImageSize)) << "no chip file " << chipFile;
-    ASSERT_TRUE(std::equal(dlg.HexFile().Image().bytes, dlg.HexFile().Image().bytes + kFlashImageSize, chip.begin()))
+    ASSERT_TRUE(std::equal(dlg.HexFile().Image().bytes,
+                           dlg.HexFile().Image().bytes + kFlashImageSize, chip.begin()))
         << "the chip does not hold the image after the run";
     ASSERT_GT(g_run.busyDecrements, 0u) << "no busy wait was seen between two port accesses";
 
@@ -257,8 +258,7 @@ void MeasureAuto(const char* chip) {
     const double passes = static_cast<double>(decrements) / kBitDelayCountdown;
 
     std::printf("Auto on the %s, 8192 bytes, DELAY BIT 1, DELAY BYTE 1, %s build, through %s\n",
-                chipName, sizeof(void*) == 8 ? "x86_64" : "i686",
-                DriverDllPath().c_str());
+                chipName, sizeof(void*) == 8 ? "x86_64" : "i686", DriverDllPath().c_str());
     std::printf("  wall time                  %8.2f s\n", wallSeconds);
     std::printf("  waits (Sleep)              %8.2f s   asked for %.2f s in %u waits\n", slept,
                 static_cast<double>(g_run.sleepAskedMs) / 1000.0, g_run.sleeps);

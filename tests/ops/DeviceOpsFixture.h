@@ -86,8 +86,11 @@ private:
 
 class DeviceOpsTest : public testing::Test {
 protected:
-    explicit DeviceOpsTest(const sim::BoardSettings& settings = sim::BoardSettings{})
-        : board(settings), told(board), opening(port) {}
+    // `driver`: the port driver the operations reach the board through (the tests' own by
+    // default; one that wraps it can stop or refuse on cue).
+    explicit DeviceOpsTest(const sim::BoardSettings& settings = sim::BoardSettings{},
+                           const InpOutCalls& driver = TestPort::Driver())
+        : board(settings), access(driver), told(board), opening(port) {}
 
     void Load(const std::vector<unsigned char>& bytes) {
         std::fill(std::begin(image), std::end(image), 0xFF);
@@ -100,7 +103,8 @@ protected:
     }
 
     TestBoard board;
-    CParallelPort port{board.Access()};
+    CPortAccess access;
+    CParallelPort port{access};
     std::uint32_t delayBit = 1;
     std::uint32_t delayByte = 1;
     unsigned char image[kFlashImageSize] = {};

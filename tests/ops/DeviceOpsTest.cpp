@@ -106,4 +106,37 @@ TEST_F(DeviceOpsTest, LockBit2WritesBothLockBits) {
     EXPECT_TRUE(Released());
 }
 
+// The tests' driver, saying from a cue on that its kernel driver has stopped while its
+// accesses still reach the board, so that the chip shows whatever is sent after the cue.
+bool g_driverStopped = false;
+BOOL WINAPI OpenUntilCue() {
+    return g_driverStopped ? FALSE : TRUE;
+}
+const InpOutCalls kStopsOnCue = {TestPort::Driver().inp32, TestPort::Driver().out32, &OpenUntilCue};
+
+class DriverStopsAtLockTest : public DeviceOpsTest {
+protected:
+    DriverStopsAtLockTest() : DeviceOpsTest(sim::BoardSettings{}, kStopsOnCue) {
+        g_driverStopped = false;
+    }
+    ~DriverStopsAtLockTest() override { g_driverStopped = false; }
+};
+
+// Lock Bit opens the chip, then takes it into programming mode once more for the lock write.
+// A port that fails during that second reset pulse ends the operation there: the chip sees
+// no second Programming Enable, and no lock instruction.
+TEST_F(DriverStopsAtLockTest, NoHandshakeFollowsAResetPulseOnAPortThatStopped) {
+    int waits = 0;
+    board.OnWait([&](DWORD) {
+        if (++waits == 5) // the first wait of the second reset pulse
+            g_driverStopped = true;
+    });
+    const OperationResult result = ops.LockBit(LockChoice::Lock1);
+    EXPECT_EQ(result.outcome, Outcome::PortUnusable);
+    EXPECT_EQ(result.port, PortProblem::DriverNotRunning);
+    EXPECT_EQ(board.Chip().counters().instructionsExecuted, 4u)
+        << "Programming Enable and the three signature reads of the first opening only";
+    EXPECT_EQ(board.Chip().lockFuseByte() & 0xC0, 0xC0) << "no lock bit programmed";
+}
+
 } // namespace

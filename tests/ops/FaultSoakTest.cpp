@@ -225,15 +225,18 @@ bool Soak::RunOne(unsigned long number, std::mt19937& rng, TestBoard& board, con
     // Now and then the user loads another file; mostly the same one stays loaded.
     if (m_image.empty() || Between(rng, 0, 4) == 0) {
         m_image = RandomImage(rng);
-        std::fill(std::begin(m_dlg.HexFile().Image().bytes), std::end(m_dlg.HexFile().Image().bytes), 0xFF);
+        std::fill(std::begin(m_dlg.HexFile().Image().bytes),
+                  std::end(m_dlg.HexFile().Image().bytes), 0xFF);
         std::copy(m_image.begin(), m_image.end(), m_dlg.HexFile().Image().bytes);
         m_dlg.HexFile().Image().end = static_cast<std::uint32_t>(m_image.size() - 1);
     }
-    const std::uint32_t walked = m_dlg.HexFile().Image().end == 0 ? 0 : (m_dlg.HexFile().Image().end + 2) & ~1u;
+    const std::uint32_t walked =
+        m_dlg.HexFile().Image().end == 0 ? 0 : (m_dlg.HexFile().Image().end + 2) & ~1u;
 
     sim::Chip& chip = board.Chip();
     const SoakBefore before{chip.memory(), chip.counters(), chip.stopped(),
-                            std::vector<unsigned char>(m_dlg.HexFile().Image().bytes, m_dlg.HexFile().Image().bytes + walked)};
+                            std::vector<unsigned char>(m_dlg.HexFile().Image().bytes,
+                                                       m_dlg.HexFile().Image().bytes + walked)};
     ::CheckDlgButton(m_dialog, IDC_LOCK1, op.lockRadio == IDC_LOCK1 ? BST_CHECKED : 0);
     ::CheckDlgButton(m_dialog, IDC_LOCK2, op.lockRadio == IDC_LOCK2 ? BST_CHECKED : 0);
     m_boxes.Clear();

@@ -79,7 +79,8 @@ protected:
     }
 
     static void LoadImage(CTamberloDlg& dlg, const std::vector<unsigned char>& bytes) {
-        std::fill(std::begin(dlg.HexFile().Image().bytes), std::end(dlg.HexFile().Image().bytes), 0xFF);
+        std::fill(std::begin(dlg.HexFile().Image().bytes), std::end(dlg.HexFile().Image().bytes),
+                  0xFF);
         std::copy(bytes.begin(), bytes.end(), dlg.HexFile().Image().bytes);
         dlg.HexFile().Image().end = static_cast<std::uint32_t>(bytes.size() - 1);
     }

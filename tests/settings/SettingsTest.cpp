@@ -146,8 +146,8 @@ TEST_F(SettingsTest, DelayFieldTextsAreParsedValidatedAndStored) {
                 }
             });
 
-            const unsigned member =
-                field == IDC_DELAYBIT ? dialogObject.Settings().DelayBit() : dialogObject.Settings().DelayByte();
+            const unsigned member = field == IDC_DELAYBIT ? dialogObject.Settings().DelayBit()
+                                                          : dialogObject.Settings().DelayByte();
             EXPECT_EQ(member, c.member) << "'" << c.typed << "'";
             const std::string stored = key + std::to_string(static_cast<int>(c.member)) + "\r\n";
             EXPECT_NE(SettingsFile::Contents().find(stored), std::string::npos)
