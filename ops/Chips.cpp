@@ -3,6 +3,8 @@
 // avrdude's part descriptions.
 #include "ops/Chips.h"
 
+#include "ops/ChipFacts.h"
+
 namespace {
 
 // Write Lock Bits of the AT90S chips, 1010 1100 1111 1ii1: bit 1 = 0 programs lock bit
@@ -31,7 +33,7 @@ constexpr unsigned char kWriteFlashHigh = 0x48;
 constexpr unsigned char kWritePage = 0x4C;
 
 constexpr ChipInfo At90s(unsigned char family, unsigned char part, const char* name,
-                         std::uint32_t flashBytes) {
+                         std::uint32_t flashBytes, const ChipFacts& facts) {
     return {{0x1E, family, part},
             name,
             flashBytes,
@@ -42,15 +44,17 @@ constexpr ChipInfo At90s(unsigned char family, unsigned char part, const char* n
             kAt90sLock2,
             kAt90sByteWait_us,
             kEraseWait_us,
-            kLockWait_us};
+            kLockWait_us,
+            &facts};
 }
 
 constexpr ChipInfo Atmega(unsigned char family, unsigned char part, const char* name,
-                          std::uint32_t flashBytes, std::uint32_t pageWords) {
+                          std::uint32_t flashBytes, std::uint32_t pageWords,
+                          const ChipFacts& facts) {
     return {{0x1E, family, part},  name,         flashBytes,
             FlashWriting::ByPages, pageWords,    true,
             kAtmegaLock1,          kAtmegaLock2, kAtmegaPageWait_us,
-            kEraseWait_us,         kLockWait_us};
+            kEraseWait_us,         kLockWait_us, &facts};
 }
 
 // A chip the program recognises and refuses: no instructions and no waits of its own.
@@ -66,18 +70,20 @@ constexpr ChipInfo Refused(unsigned char family, unsigned char part, const char*
             kNoInstruction,
             0,
             0,
-            0};
+            0,
+            nullptr};
 }
 
 } // namespace
 
 const ChipInfo kChips[] = {
-    At90s(0x93, 0x03, "AT90S8535", 8192),
-    Atmega(0x93, 0x08, "ATmega8535", 8192, 32),
-    Atmega(0x94, 0x03, "ATmega16/ATmega16A", 16384, 64),
-    Atmega(0x95, 0x02, "ATmega32/ATmega32A", 32768, 64),
-    // The AT90S8535's datasheet covers it: the same instructions and times, 4 KB of flash.
-    At90s(0x92, 0x02, "AT90S4434", 4096),
+    At90s(0x93, 0x03, "AT90S8535", 8192, kAt90s8535Facts),
+    Atmega(0x93, 0x08, "ATmega8535", 8192, 32, kAtmega8535Facts),
+    Atmega(0x94, 0x03, "ATmega16/ATmega16A", 16384, 64, kAtmega16Facts),
+    Atmega(0x95, 0x02, "ATmega32/ATmega32A", 32768, 64, kAtmega32Facts),
+    // The AT90S8535's datasheet covers it: the same instructions and times, 4 KB of flash
+    // and 256 bytes of EEPROM.
+    At90s(0x92, 0x02, "AT90S4434", 4096, kAt90s4434Facts),
     // The other AVRs with the AT90S8535's 40-pin pinout.
     Refused(0x94, 0x02, "ATmega163", 16384, 64),
     Refused(0x94, 0x0A, "ATmega164P/ATmega164PA", 16384, 64),

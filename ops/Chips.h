@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct ChipFacts;
+
 enum class FlashWriting : unsigned char {
     ByteByByte, // Write Program Memory for each byte, each followed by a wait
     ByPages,    // Load Program Memory Page for each word, then Write Program Memory Page
@@ -37,6 +39,9 @@ struct ChipInfo {
     std::uint32_t flashWriteWait_us;
     std::uint32_t eraseWait_us;
     std::uint32_t lockWait_us;
+    // EEPROM, lock byte, fuses and calibration bytes (ops/ChipFacts.h); nullptr for a chip
+    // that is not programmed.
+    const ChipFacts* facts;
 };
 
 // The programmed chips first, the AT90S8535 leading.

@@ -184,6 +184,16 @@ bool ReadParts(const std::string& path, std::map<std::string, Part>* parts, std:
     return true;
 }
 
+const Part* PartByDesc(const std::map<std::string, Part>& parts, const std::string& desc) {
+    for (const auto& [id, part] : parts) {
+        const auto it = part.fields.find("desc");
+        if (it != part.fields.end() && it->second == desc) {
+            return &part;
+        }
+    }
+    return nullptr;
+}
+
 long Number(const Fields& fields, const std::string& name) {
     const auto it = fields.find(name);
     if (it == fields.end() || it->second.empty()) {

@@ -23,6 +23,9 @@ struct Part {
 // or parsed.
 bool ReadParts(const std::string& path, std::map<std::string, Part>* parts, std::string* error);
 
+// The part whose description ("desc") is `desc`, or nullptr.
+const Part* PartByDesc(const std::map<std::string, Part>& parts, const std::string& desc);
+
 // A field as a number (decimal or 0x hex), or -1 when absent or not a number.
 long Number(const Fields& fields, const std::string& name);
 

@@ -60,13 +60,7 @@ protected:
     }
     // The avrdude part whose description is `name`.
     static const avrconf::Part* PartNamed(const std::string& name) {
-        for (const auto& [id, part] : *parts_) {
-            const auto desc = part.fields.find("desc");
-            if (desc != part.fields.end() && desc->second == name) {
-                return &part;
-            }
-        }
-        return nullptr;
+        return avrconf::PartByDesc(*parts_, name);
     }
 
     static std::map<std::string, avrconf::Part>* parts_;
