@@ -1,10 +1,8 @@
-// The device operations. Each starts with Open: choose the port, check the delays and the
-// port, take the chip into serial programming mode and read its signature. No operation
-// claims success once the port went out of reach (a refused access, a port driver that
-// stopped): Held is asked first.
+// The flash and lock-bit operations. Each starts with the session's opening: choose the
+// port, check the delays and the port, take the chip into serial programming mode and read
+// its signature. No operation claims success once the port went out of reach (a refused
+// access, a port driver that stopped): Held is asked first.
 #include "ops/DeviceOps.h"
-
-#include "port/InpOutCalls.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -12,13 +10,7 @@
 namespace {
 
 constexpr unsigned char kErased = 0xFF;
-const unsigned char kChipErase[4] = {0xAC, 0x80, 0x00, 0x00};
-
-// The maker's code in the first signature byte. An AT90S chip with both lock bits set
-// hides its signature (it answers 00 01 02): any answer without this code is taken for an
-// AT90S8535, so such a chip is erased, and everything else done, as the program always did.
-constexpr unsigned char kAtmelCode = 0x1E;
-constexpr unsigned kSignatureBytes = 3;
+constexpr SerialInstruction kChipErase = {{0xAC, 0x80, 0x00, 0x00}};
 
 // 4096 words show the blank check's progress as the program always has, word / 41; other
 // sizes as their share of the words. Both run from 0 to 99.
@@ -50,93 +42,21 @@ std::uint32_t LastByteOfWalk(std::uint32_t imageEnd) {
 
 CDeviceOps::CDeviceOps(CSerialLink& link, FlashImage image, CProgressReport& progress,
                        CDeviceMessages& messages, CPortOpening& opening)
-    : m_link(link), m_image(image), m_progress(progress), m_messages(messages), m_opening(opening) {
-}
+    : m_session(link, opening), m_image(image), m_progress(progress), m_messages(messages) {}
 
 OperationResult CDeviceOps::Result(Outcome outcome) {
-    OperationResult result;
-    result.outcome = outcome;
-    result.chip = m_chip;
-    for (unsigned index = 0; index < kSignatureBytes; ++index)
-        result.signature[index] = m_signature[index];
-    result.imageEnd = m_image.end;
-    result.driverDll = kPortDriverDll;
-    if (outcome == Outcome::PortUnusable) {
-        result.port = m_portProblem;
-        if (m_portProblem == PortProblem::DriverNotLoaded)
-            result.driverLoad = m_link.Port().LoadFailure();
-    }
-    return result;
-}
-
-Outcome CDeviceOps::Open(ImageCheck check) {
-    if (!m_opening.SelectPort() || !m_link.Port().HasPort() || !m_opening.DelaysUsable())
-        return Outcome::NotOpened;
-    const PortProblem problem = m_link.BeginPortUse();
-    if (problem != PortProblem::None)
-        return PortUnusable(problem); // nothing has touched the port
-    return EnterProgrammingMode(check);
-}
-
-Outcome CDeviceOps::EnterProgrammingMode(ImageCheck check) {
-    m_link.EnterProgramming();
-    const Outcome held = Held();
-    if (held != Outcome::Ok)
-        return held;
-    switch (m_link.ProgrammingEnable()) {
-    case Handshake::InStep:
-        return Identify(check);
-    case Handshake::NoAnswer:
-        return Outcome::NoAnswer;
-    case Handshake::PortLost:
-        break;
-    }
-    return PortUnusable(m_link.PortProblemSoFar());
-}
-
-Outcome CDeviceOps::Identify(ImageCheck check) {
-    for (unsigned index = 0; index < kSignatureBytes; ++index)
-        m_signature[index] = Send(ReadSignatureInstruction(index));
-    const Outcome held = Held();
-    if (held != Outcome::Ok)
-        return held;
-    Outcome refusal = Outcome::Ok;
-    if (m_signature[0] != kAtmelCode) {
-        m_chip = &kChips[0];
-    } else {
-        m_chip = FindChip(m_signature);
-        if (m_chip == nullptr)
-            refusal = Outcome::UnknownChip;
-        else if (!m_chip->programmed)
-            refusal = Outcome::ChipRefused;
-        else if (check == ImageCheck::MustFit && m_image.end >= m_chip->flashBytes)
-            refusal = Outcome::ImageTooLarge;
-    }
-    if (refusal != Outcome::Ok)
-        m_link.ReleaseTarget(); // nothing was written or erased
-    return refusal;
+    return m_session.Result(outcome, m_image.end);
 }
 
 Outcome CDeviceOps::Held() {
-    const PortProblem problem = m_link.PortProblemSoFar();
-    if (problem == PortProblem::None)
-        return Outcome::Ok;
-    m_link.ReleaseTarget();
-    return PortUnusable(problem);
-}
-
-Outcome CDeviceOps::PortUnusable(PortProblem problem) {
-    m_portProblem = problem;
-    return Outcome::PortUnusable;
+    return m_session.Held();
 }
 
 Outcome CDeviceOps::Finish(Step step) {
-    const Outcome held = Held();
-    if (held != Outcome::Ok)
-        return held;
-    m_link.ReleaseTarget();
-    m_progress.Done(step);
-    return Outcome::Ok;
+    const Outcome released = m_session.Release();
+    if (released == Outcome::Ok)
+        m_progress.Done(step);
+    return released;
 }
 
 Outcome CDeviceOps::Mismatch(Outcome found) {
@@ -144,28 +64,26 @@ Outcome CDeviceOps::Mismatch(Outcome found) {
     if (held != Outcome::Ok)
         return held;
     m_messages.Tell(Result(found));
-    m_link.ReleaseTarget();
+    m_session.Link().ReleaseTarget();
     return found;
 }
 
 Outcome CDeviceOps::OpenWithImage() {
     if (m_image.end == 0)
         return Outcome::NothingLoaded;
-    return Open(ImageCheck::MustFit);
+    return m_session.Open(&m_image.end);
 }
 
-unsigned char CDeviceOps::Send(const unsigned char* instruction) {
-    unsigned char answer[4] = {};
-    m_link.Exchange(instruction, answer);
-    return answer[3];
+unsigned char CDeviceOps::Send(const SerialInstruction& instruction) {
+    return m_session.Send(instruction);
 }
 
 void CDeviceOps::WaitDelayByte(std::uint32_t waitPerUnit_us) {
-    m_link.Wait(WaitMs(waitPerUnit_us, m_link.DelayByte()));
+    m_session.WaitDelayByte(waitPerUnit_us);
 }
 
 OperationResult CDeviceOps::Erase() {
-    const Outcome opened = Open();
+    const Outcome opened = m_session.Open();
     return Result(opened == Outcome::Ok ? EraseOpened() : opened);
 }
 
@@ -178,19 +96,19 @@ Outcome CDeviceOps::EraseOpened() {
         return held;
     m_progress.StepIt();
     m_progress.Done(Step::Erase);
-    WaitDelayByte(m_chip->eraseWait_us);
-    m_link.ReleaseTarget();
+    WaitDelayByte(m_session.Chip()->eraseWait_us);
+    m_session.Link().ReleaseTarget();
     return Outcome::Ok;
 }
 
 OperationResult CDeviceOps::BlankCheck() {
-    const Outcome opened = Open();
+    const Outcome opened = m_session.Open();
     return Result(opened == Outcome::Ok ? BlankCheckOpened() : opened);
 }
 
 // Reads every word of the chip's flash, low byte then high byte.
 Outcome CDeviceOps::BlankCheckOpened() {
-    const std::uint32_t words = m_chip->flashBytes / 2;
+    const std::uint32_t words = m_session.Chip()->flashBytes / 2;
     m_progress.Begin(Step::BlankCheck, static_cast<int>(words));
     for (std::uint32_t word = 0; word < words; ++word) {
         if (Send(ReadFlashInstruction(2 * word)) != kErased ||
@@ -222,11 +140,11 @@ int CDeviceOps::ProgramFlash() {
     const std::uint32_t end = m_image.end;
     m_progress.Begin(Step::ProgramFlash, static_cast<int>(end));
     const float divisor = PercentDivisor(end);
-    const ChipInfo& chip = *m_chip;
+    const ChipInfo& chip = *m_session.Chip();
     const bool paged = chip.flashWriting == FlashWriting::ByPages;
     const std::uint32_t last = LastByteOfWalk(end);
     for (std::uint32_t i = 0; i <= last; ++i) {
-        if (i % 2 == 0 && m_link.PortProblemSoFar() != PortProblem::None)
+        if (i % 2 == 0 && m_session.Link().PortProblemSoFar() != PortProblem::None)
             return 0;
         if (paged) {
             Send(LoadPageInstruction(chip, i, m_image.bytes[i]));
@@ -274,7 +192,7 @@ OperationResult CDeviceOps::Auto() {
     for (Outcome (CDeviceOps::*step)() : {&CDeviceOps::EraseOpened, &CDeviceOps::BlankCheckOpened,
                                           &CDeviceOps::ProgramOpened, &CDeviceOps::VerifyOpened}) {
         if (outcome == Outcome::Ok)
-            outcome = Open(ImageCheck::MustFit);
+            outcome = m_session.Open(&m_image.end);
         if (outcome == Outcome::Ok)
             outcome = (this->*step)();
     }
@@ -282,7 +200,7 @@ OperationResult CDeviceOps::Auto() {
 }
 
 OperationResult CDeviceOps::LockBit(LockChoice choice) {
-    const Outcome opened = Open();
+    const Outcome opened = m_session.Open();
     if (opened != Outcome::Ok)
         return Result(opened);
     switch (choice) {
@@ -293,7 +211,7 @@ OperationResult CDeviceOps::LockBit(LockChoice choice) {
     case LockChoice::None:
         break;
     }
-    m_link.ReleaseTarget();
+    m_session.Link().ReleaseTarget();
     return Result(Outcome::NoLockChosen);
 }
 
@@ -309,15 +227,15 @@ Outcome CDeviceOps::Lock2Bit() {
 // the lock instruction is the one of the chip this opening finds.
 Outcome CDeviceOps::WriteLockBits(Step step) {
     m_progress.Begin(step, 1);
-    const Outcome entered = EnterProgrammingMode(ImageCheck::None);
+    const Outcome entered = m_session.EnterProgrammingMode();
     if (entered != Outcome::Ok)
         return entered;
-    Send(step == Step::Lock1Bit ? m_chip->lock1 : m_chip->lock2);
-    WaitDelayByte(m_chip->lockWait_us);
-    const Outcome held = Held();
-    if (held != Outcome::Ok)
-        return held;
-    m_link.ReleaseTarget();
+    const ChipInfo& chip = *m_session.Chip();
+    Send(step == Step::Lock1Bit ? chip.lock1 : chip.lock2);
+    WaitDelayByte(chip.lockWait_us);
+    const Outcome released = m_session.Release();
+    if (released != Outcome::Ok)
+        return released;
     m_progress.StepIt();
     m_progress.Done(step);
     return Outcome::Ok;

@@ -8,6 +8,7 @@
 #pragma once
 #include "image/HexParser.h"
 #include "link/SerialLink.h"
+#include "ops/ChipSession.h"
 #include "ops/Chips.h"
 #include "ops/OperationReports.h"
 #include "ops/OperationResult.h"
@@ -35,24 +36,9 @@ public:
     OperationResult LockBit(LockChoice choice);
 
 private:
-    enum class ImageCheck { None, MustFit };
-
     // The result of the operation that ends with `outcome`, with the facts met on the way.
     OperationResult Result(Outcome outcome);
-    // The start every operation shares: choose the port, check the delays, begin the port
-    // accesses, then EnterProgrammingMode.
-    Outcome Open(ImageCheck check = ImageCheck::None);
-    // The reset pulse, the port checked after it, the Programming Enable handshake and the
-    // signature; Ok when the chip is one this program programs (and, with MustFit, has room
-    // for the image). Anything but Ok has released the target.
-    Outcome EnterProgrammingMode(ImageCheck check);
-    // Reads the signature after a successful Programming Enable and takes the chip's facts.
-    Outcome Identify(ImageCheck check);
-    // Ok while the port has been reachable throughout the operation; otherwise releases
-    // the target and gives PortUnusable.
     Outcome Held();
-    // PortUnusable, keeping `problem` for the result.
-    Outcome PortUnusable(PortProblem problem);
     // The common end: the port still held, release, the step's success caption.
     Outcome Finish(Step step);
     // A flash word found other than expected (NotBlank, VerifyError): told while the
@@ -71,18 +57,11 @@ private:
     Outcome Lock1Bit();
     Outcome Lock2Bit();
     Outcome WriteLockBits(Step step);
-    // Sends an instruction and gives answer byte 3 (the data of a read).
-    unsigned char Send(const unsigned char* instruction);
-    unsigned char Send(const SerialInstruction& instruction) { return Send(instruction.bytes); }
-    // Waits waitPerUnit_us for each unit of DELAY BYTE, rounded up to whole milliseconds.
+    unsigned char Send(const SerialInstruction& instruction);
     void WaitDelayByte(std::uint32_t waitPerUnit_us);
 
-    CSerialLink& m_link;
+    CChipSession m_session;
     FlashImage m_image;
     CProgressReport& m_progress;
     CDeviceMessages& m_messages;
-    CPortOpening& m_opening;
-    const ChipInfo* m_chip = &kChips[0];
-    unsigned char m_signature[3] = {};
-    PortProblem m_portProblem = PortProblem::None;
 };

@@ -5,7 +5,17 @@
 #include "ops/OperationResult.h"
 
 // The steps the progress bar shows.
-enum class Step { Erase, BlankCheck, ProgramFlash, VerifyFlash, Lock1Bit, Lock2Bit };
+enum class Step {
+    Erase,
+    BlankCheck,
+    ProgramFlash,
+    VerifyFlash,
+    Lock1Bit,
+    Lock2Bit,
+    ReadFlash,
+    ReadEeprom,
+    WriteEeprom,
+};
 
 class CProgressReport {
 public:

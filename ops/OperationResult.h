@@ -2,6 +2,7 @@
 // front end words them from this value alone.
 #pragma once
 #include "ops/Chips.h"
+#include "ops/FuseLayout.h"
 #include "ops/Outcome.h"
 #include "port/DriverLoadFailure.h"
 #include "port/PortProblem.h"
@@ -22,6 +23,18 @@ struct OperationResult {
     PortProblem port = PortProblem::None;
     DriverLoadFailure driverLoad = {};
     const char* driverDll = "";
+
+    // What the chip window's operations read and met, where the outcome says so.
+    unsigned char lockByte = 0;       // Read Lock Bits (AT90S: the lock and fuse byte)
+    FuseBytes fusesRead = {};         // the fuse bytes as read (after a write: read back)
+    FuseBytes fusesWanted = {};       // what Write Fuses wrote
+    unsigned char calibration[4] = {}; // the internal RC's calibration bytes, 1 to 8 MHz
+    unsigned char expectedSignature[3] = {}; // OtherChip: the chip read before
+    std::uint32_t bytes = 0;          // bytes read; for an EEPROM write, bytes written
+    std::uint32_t dataEnd = 0;        // EepromTooLarge: one past the data's last byte
+    std::uint32_t address = 0;        // EepromVerifyError: the first byte that differs
+    unsigned char wrote = 0;          // ... as written
+    unsigned char found = 0;          // ... as read back
 
     bool Succeeded() const { return outcome == Outcome::Ok; }
 };

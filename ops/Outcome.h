@@ -14,4 +14,12 @@ enum class Outcome {
     ChipRefused,   // the chip on the cable is one this program names but does not program
     UnknownChip,   // the chip answers with a signature of the maker that no chip here has
     ImageTooLarge, // the image reaches past the flash of the chip on the cable
+    // The chip window's operations:
+    OtherChip,         // not the chip that was read before (expectedSignature)
+    NoFuseBytes,       // an AT90S chip: it has no fuse bytes to write
+    WriteLocked,       // lock bit 1 is programmed: fuses, FSTRT and EEPROM cannot be written
+    ReadLocked,        // lock bit 2 is programmed: the memories cannot be read
+    FuseMismatch,      // the fuses read back other than written (fusesWanted, fusesRead)
+    EepromTooLarge,    // the EEPROM data reaches past the chip's EEPROM (dataEnd)
+    EepromVerifyError, // an EEPROM byte read back other than written (address, wrote, found)
 };

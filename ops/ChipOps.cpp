@@ -1,0 +1,244 @@
+// The chip window's operations. Each opens the chip as every operation does, reads the lock
+// byte where the lock bits decide whether it may go on, and ends with the port asked and
+// the chip released.
+#include "ops/ChipOps.h"
+
+#include "ops/ChipFacts.h"
+#include "ops/ChipInstructions.h"
+#include "ops/LockBits.h"
+
+#include <cstring>
+
+namespace {
+
+// The facts an operation met, copied into the result the session makes.
+OperationResult WithFacts(OperationResult result, const OperationResult& facts) {
+    result.lockByte = facts.lockByte;
+    result.fusesRead = facts.fusesRead;
+    result.fusesWanted = facts.fusesWanted;
+    std::memcpy(result.calibration, facts.calibration, sizeof result.calibration);
+    std::memcpy(result.expectedSignature, facts.expectedSignature,
+                sizeof result.expectedSignature);
+    result.bytes = facts.bytes;
+    result.dataEnd = facts.dataEnd;
+    result.address = facts.address;
+    result.wrote = facts.wrote;
+    result.found = facts.found;
+    return result;
+}
+
+int PercentOf(std::uint32_t index, std::uint32_t count) {
+    return static_cast<int>(std::uint64_t{index} * 100 / count);
+}
+
+} // namespace
+
+CChipOps::CChipOps(CSerialLink& link, CProgressReport& progress, CPortOpening& opening)
+    : m_session(link, opening), m_progress(progress) {}
+
+OperationResult CChipOps::End(Outcome outcome, OperationResult facts) {
+    const Outcome released = m_session.Release();
+    return WithFacts(m_session.Result(released != Outcome::Ok ? released : outcome), facts);
+}
+
+bool CChipOps::LockBit1(unsigned char lockByte) const {
+    return m_session.Chip()->facts->lockByte == LockByteForm::AtmegaLockByte
+               ? DecodeAtmegaLockByte(lockByte).lock.lockBit1
+               : DecodeAt90sLockAndFuse(lockByte).lock.lockBit1;
+}
+
+bool CChipOps::LockBit2(unsigned char lockByte) const {
+    return m_session.Chip()->facts->lockByte == LockByteForm::AtmegaLockByte
+               ? DecodeAtmegaLockByte(lockByte).lock.lockBit2
+               : DecodeAt90sLockAndFuse(lockByte).lock.lockBit2;
+}
+
+Outcome CChipOps::OpenAndReadLock(unsigned char* lockByte) {
+    const Outcome opened = m_session.Open();
+    if (opened == Outcome::Ok)
+        *lockByte = m_session.Send(ReadLockBitsInstruction());
+    return opened;
+}
+
+Outcome CChipOps::WriteRefusal(const unsigned char readSignature[3], bool chipHasIt,
+                               OperationResult* facts) const {
+    if (std::memcmp(m_session.Signature(), readSignature, sizeof facts->expectedSignature) != 0) {
+        std::memcpy(facts->expectedSignature, readSignature, sizeof facts->expectedSignature);
+        return Outcome::OtherChip;
+    }
+    if (!chipHasIt)
+        return Outcome::NoFuseBytes;
+    return LockBit1(facts->lockByte) ? Outcome::WriteLocked : Outcome::Ok;
+}
+
+OperationResult CChipOps::ReadChip() {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    const ChipFacts& chip = *m_session.Chip()->facts;
+    if (chip.hasFuseBytes) {
+        facts.fusesRead.low = m_session.Send(ReadFuseInstruction(FuseByteId::Low));
+        facts.fusesRead.high = m_session.Send(ReadFuseInstruction(FuseByteId::High));
+    }
+    if (chip.hasCalibrationBytes) {
+        for (unsigned index = 0; index < kCalibrationByteCount; ++index) {
+            SerialInstruction read = {};
+            if (ReadCalibrationInstruction(index, &read))
+                facts.calibration[index] = m_session.Send(read);
+        }
+    }
+    return End(Outcome::Ok, facts);
+}
+
+OperationResult CChipOps::WriteFuses(const unsigned char readSignature[3], FuseBytes wanted) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    const ChipFacts& chip = *m_session.Chip()->facts;
+    const Outcome refusal = WriteRefusal(readSignature, chip.hasFuseBytes, &facts);
+    if (refusal != Outcome::Ok)
+        return End(refusal, facts);
+
+    const FuseBytes held = {m_session.Send(ReadFuseInstruction(FuseByteId::Low)),
+                            m_session.Send(ReadFuseInstruction(FuseByteId::High))};
+    // The cable cannot change SPIEN: it is written as the chip holds it.
+    if (const FuseSetting* spien = FindFuseSetting(*chip.fuses, "SPIEN")) {
+        unsigned char& byte = spien->byte == FuseByteId::Low ? wanted.low : wanted.high;
+        const unsigned char kept = spien->byte == FuseByteId::Low ? held.low : held.high;
+        byte = static_cast<unsigned char>((byte & ~spien->mask) | (kept & spien->mask));
+    }
+    facts.fusesWanted = wanted;
+    if (wanted.low != held.low) {
+        m_session.Send(WriteFuseInstruction(FuseByteId::Low, wanted.low));
+        m_session.WaitDelayByte(chip.fuseWriteWait_us);
+    }
+    if (wanted.high != held.high) {
+        m_session.Send(WriteFuseInstruction(FuseByteId::High, wanted.high));
+        m_session.WaitDelayByte(chip.fuseWriteWait_us);
+    }
+    facts.fusesRead.low = m_session.Send(ReadFuseInstruction(FuseByteId::Low));
+    facts.fusesRead.high = m_session.Send(ReadFuseInstruction(FuseByteId::High));
+    return End(facts.fusesRead == wanted ? Outcome::Ok : Outcome::FuseMismatch, facts);
+}
+
+OperationResult CChipOps::WriteFstrt(const unsigned char readSignature[3], bool programmed) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    const ChipFacts& chip = *m_session.Chip()->facts;
+    const Outcome refusal = WriteRefusal(readSignature, chip.hasFstrt, &facts);
+    if (refusal != Outcome::Ok)
+        return End(refusal, facts);
+
+    m_session.Send(WriteFstrtInstruction(programmed));
+    m_session.WaitDelayByte(chip.fuseWriteWait_us);
+    facts.lockByte = m_session.Send(ReadLockBitsInstruction());
+    const bool nowProgrammed = DecodeAt90sLockAndFuse(facts.lockByte).fstrtProgrammed;
+    return End(nowProgrammed == programmed ? Outcome::Ok : Outcome::FuseMismatch, facts);
+}
+
+template <typename Instruction>
+Outcome CChipOps::ReadMemory(Step step, std::uint32_t count, unsigned char* buffer,
+                             Instruction instruction) {
+    m_progress.Begin(step, static_cast<int>(count));
+    for (std::uint32_t index = 0; index < count; ++index) {
+        buffer[index] = m_session.Send(instruction(index));
+        m_progress.Percent(step, PercentOf(index, count));
+        m_progress.StepIt();
+    }
+    return Outcome::Ok;
+}
+
+OperationResult CChipOps::ReadFlash(unsigned char* buffer, std::uint32_t size) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    if (LockBit2(facts.lockByte))
+        return End(Outcome::ReadLocked, facts);
+    const std::uint32_t flash = m_session.Chip()->flashBytes;
+    facts.bytes = flash < size ? flash : size;
+    ReadMemory(Step::ReadFlash, facts.bytes, buffer,
+               [](std::uint32_t index) { return ReadFlashInstruction(index); });
+    const OperationResult result = End(Outcome::Ok, facts);
+    if (result.Succeeded())
+        m_progress.Done(Step::ReadFlash);
+    return result;
+}
+
+OperationResult CChipOps::ReadEeprom(unsigned char* buffer, std::uint32_t size) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    if (LockBit2(facts.lockByte))
+        return End(Outcome::ReadLocked, facts);
+    const ChipFacts& chip = *m_session.Chip()->facts;
+    facts.bytes = chip.eepromBytes < size ? chip.eepromBytes : size;
+    ReadMemory(Step::ReadEeprom, facts.bytes, buffer, [&chip](std::uint32_t index) {
+        SerialInstruction read = {};
+        ReadEepromInstruction(chip, index, &read);
+        return read;
+    });
+    const OperationResult result = End(Outcome::Ok, facts);
+    if (result.Succeeded())
+        m_progress.Done(Step::ReadEeprom);
+    return result;
+}
+
+OperationResult CChipOps::WriteEeprom(const EepromImage& data) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    const ChipFacts& chip = *m_session.Chip()->facts;
+    facts.dataEnd = data.end;
+    if (data.end > chip.eepromBytes)
+        return End(Outcome::EepromTooLarge, facts);
+    if (LockBit1(facts.lockByte))
+        return End(Outcome::WriteLocked, facts);
+    if (LockBit2(facts.lockByte))
+        return End(Outcome::ReadLocked, facts); // what was written could not be read back
+
+    // Only the bytes that differ are written; each takes its write time.
+    bool written[kEepromImageSize] = {};
+    m_progress.Begin(Step::WriteEeprom, static_cast<int>(data.count));
+    std::uint32_t done = 0;
+    for (std::uint32_t address = 0; address < data.end; ++address) {
+        if (!data.present[address])
+            continue;
+        SerialInstruction instruction = {};
+        ReadEepromInstruction(chip, address, &instruction);
+        if (m_session.Send(instruction) != data.bytes[address]) {
+            WriteEepromInstruction(chip, address, data.bytes[address], &instruction);
+            m_session.Send(instruction);
+            m_session.WaitDelayByte(chip.eepromWriteWait_us);
+            written[address] = true;
+            ++facts.bytes;
+        }
+        m_progress.Percent(Step::WriteEeprom, PercentOf(done++, data.count));
+        m_progress.StepIt();
+    }
+    // Nothing counts as written that was not read back.
+    Outcome outcome = Outcome::Ok;
+    for (std::uint32_t address = 0; address < data.end && outcome == Outcome::Ok; ++address) {
+        if (!written[address])
+            continue;
+        SerialInstruction read = {};
+        ReadEepromInstruction(chip, address, &read);
+        const unsigned char found = m_session.Send(read);
+        if (found != data.bytes[address]) {
+            facts.address = address;
+            facts.wrote = data.bytes[address];
+            facts.found = found;
+            outcome = Outcome::EepromVerifyError;
+        }
+    }
+    const OperationResult result = End(outcome, facts);
+    if (result.Succeeded())
+        m_progress.Done(Step::WriteEeprom);
+    return result;
+}

@@ -1,0 +1,63 @@
+// CChipOps: the operations of the chip window and of the command line beyond the flash
+// buttons: read what the chip is (signature, lock bits, fuses, calibration bytes), write
+// the ATmega fuses or the AT90S FSTRT bit, read the flash or the EEPROM into a buffer, and
+// write EEPROM data. Each opens the chip as every operation does (ops/ChipSession.h) and
+// ends in one result that carries what it read and met; it shows nothing itself.
+#pragma once
+#include "image/EepromImage.h"
+#include "link/SerialLink.h"
+#include "ops/ChipSession.h"
+#include "ops/FuseLayout.h"
+#include "ops/OperationReports.h"
+
+#include <cstdint>
+
+class CChipOps {
+public:
+    CChipOps(CSerialLink& link, CProgressReport& progress, CPortOpening& opening);
+
+    // The chip's signature, its lock byte, and on the ATmegas its fuse bytes and the four
+    // calibration bytes; it works in every lock mode. The chip is released after reading.
+    OperationResult ReadChip();
+    // Writes the fuse bytes of `wanted` that differ from what the chip holds, waits the fuse
+    // write time, reads both back. `readSignature`: the chip a Read found before; another
+    // one is refused (OtherChip). Refused before anything is written on an AT90S chip
+    // (NoFuseBytes) and while lock bit 1 is programmed (WriteLocked). SPIEN is written as
+    // the chip holds it, whatever `wanted` says. Ok when both read back as wanted, else
+    // FuseMismatch.
+    OperationResult WriteFuses(const unsigned char readSignature[3], FuseBytes wanted);
+    // The AT90S FSTRT bit (short start-up): programmed or not, as WriteFuses does with the
+    // fuse bytes (NoFuseBytes on a chip without it).
+    OperationResult WriteFstrt(const unsigned char readSignature[3], bool programmed);
+
+    // The chip's whole flash (or EEPROM) into `buffer` of `size` bytes, as far as it
+    // reaches; result.bytes says how many. Refused before reading while lock bit 2 forbids
+    // reading (ReadLocked).
+    OperationResult ReadFlash(unsigned char* buffer, std::uint32_t size);
+    OperationResult ReadEeprom(unsigned char* buffer, std::uint32_t size);
+    // Writes the bytes of `data` that differ from what the chip holds, each with its write
+    // time, then reads every written byte back. Refused before anything is written when
+    // the data reach past the chip's EEPROM (EepromTooLarge) or the lock bits forbid
+    // writing or reading (WriteLocked, ReadLocked). result.bytes: the bytes written.
+    OperationResult WriteEeprom(const EepromImage& data);
+
+private:
+    // Opens the chip and reads its lock byte into *lockByte; Ok when the chip may go on.
+    Outcome OpenAndReadLock(unsigned char* lockByte);
+    // Why a write after a Read may not go on: another chip than the one read (OtherChip), a
+    // chip without what is to be written (NoFuseBytes), lock bit 1 programmed
+    // (WriteLocked); Ok when it may.
+    Outcome WriteRefusal(const unsigned char readSignature[3], bool chipHasIt,
+                         OperationResult* facts) const;
+    bool LockBit1(unsigned char lockByte) const;
+    bool LockBit2(unsigned char lockByte) const;
+    // Reads `count` bytes through `instruction(index)` into buffer with the step's progress.
+    template <typename Instruction>
+    Outcome ReadMemory(Step step, std::uint32_t count, unsigned char* buffer,
+                       Instruction instruction);
+    // Release, then the result; `result` carries what was met on the way.
+    OperationResult End(Outcome outcome, OperationResult result);
+
+    CChipSession m_session;
+    CProgressReport& m_progress;
+};
