@@ -2,6 +2,7 @@
 #include "app/OutcomeMessages.h"
 
 #include "app/DriverLoadMessage.h"
+#include "ops/ChipFacts.h"
 
 #include <cstdio>
 
@@ -93,6 +94,74 @@ const char* PortMessage(const OperationResult& result, char* buffer, std::size_t
     return nullptr;
 }
 
+const char* NameOf(const unsigned char signature[3]) {
+    const ChipInfo* chip = FindChip(signature);
+    return chip != nullptr ? chip->name : "chip";
+}
+
+const char* ChipWindowMessage(const OperationResult& result, char* buffer, std::size_t size) {
+    const char* name = result.chip != nullptr ? result.chip->name : "chip";
+    const unsigned char* s = result.signature;
+    const unsigned char* e = result.expectedSignature;
+    switch (result.outcome) {
+    case Outcome::OtherChip:
+        std::snprintf(buffer, size,
+                      "The chip on the cable is not the one that was read: it is an %s "
+                      "(signature %02X %02X %02X), the chip read was an %s (%02X %02X %02X). "
+                      "Read the chip on the cable first.\nNothing was written.",
+                      name, s[0], s[1], s[2], NameOf(e), e[0], e[1], e[2]);
+        break;
+    case Outcome::NoFuseBytes:
+        std::snprintf(buffer, size,
+                      "The %s has no fuse bytes that the cable can write: of its fuse bits only "
+                      "FSTRT (short start-up) can be changed.\nNothing was written.",
+                      name);
+        break;
+    case Outcome::WriteLocked:
+        std::snprintf(buffer, size,
+                      "Lock bit 1 of the %s is programmed: its fuses and its EEPROM cannot be "
+                      "written. Only Erase clears the lock bits (it erases the flash and, unless "
+                      "EESAVE is programmed, the EEPROM too).\nNothing was written.",
+                      name);
+        break;
+    case Outcome::ReadLocked:
+        std::snprintf(buffer, size,
+                      "The lock bits of the %s forbid reading it back. Only an Erase unlocks it, "
+                      "and the Erase clears what it holds.\nNothing was read or written.",
+                      name);
+        break;
+    case Outcome::FuseMismatch:
+        if (result.chip != nullptr && result.chip->facts != nullptr &&
+            result.chip->facts->hasFuseBytes)
+            std::snprintf(buffer, size,
+                          "The fuses read back other than written: Low %02X (written %02X), High "
+                          "%02X (written %02X).",
+                          result.fusesRead.low, result.fusesWanted.low, result.fusesRead.high,
+                          result.fusesWanted.high);
+        else
+            std::snprintf(buffer, size,
+                          "FSTRT did not take the new value: the lock and fuse byte reads %02X.",
+                          result.lockByte);
+        break;
+    case Outcome::EepromTooLarge:
+        std::snprintf(buffer, size,
+                      "The EEPROM file holds data up to byte %u, more than the %u bytes of "
+                      "EEPROM of the %s on the cable.\nNothing was written.",
+                      static_cast<unsigned>(result.dataEnd),
+                      static_cast<unsigned>(result.chip != nullptr && result.chip->facts != nullptr
+                                                ? result.chip->facts->eepromBytes
+                                                : 0),
+                      name);
+        break;
+    default: // EepromVerifyError
+        std::snprintf(buffer, size,
+                      "EEPROM Verify Error at address 0x%04X: written 0x%02X, read back 0x%02X.",
+                      static_cast<unsigned>(result.address), result.wrote, result.found);
+        break;
+    }
+    return buffer;
+}
+
 } // namespace
 
 const char* OutcomeMessage(const OperationResult& result, char* buffer, std::size_t size) {
@@ -114,6 +183,14 @@ const char* OutcomeMessage(const OperationResult& result, char* buffer, std::siz
         return ChipMessage(result, buffer, size);
     case Outcome::ImageTooLarge:
         return ImageTooLargeMessage(result, buffer, size);
+    case Outcome::OtherChip:
+    case Outcome::NoFuseBytes:
+    case Outcome::WriteLocked:
+    case Outcome::ReadLocked:
+    case Outcome::FuseMismatch:
+    case Outcome::EepromTooLarge:
+    case Outcome::EepromVerifyError:
+        return ChipWindowMessage(result, buffer, size);
     case Outcome::Ok:
     case Outcome::NotOpened:
         break;

@@ -25,9 +25,15 @@ StepCaptions CaptionsOf(Step step) {
     case Step::Lock1Bit:
         return {"Lock 1 Bit", "Lock 1 Bit", "Lock 1 Bit Ok"};
     case Step::Lock2Bit:
+        return {"Lock 2 Bit", "Lock 2 Bit", "Lock 2 Bit Ok"};
+    case Step::ReadFlash:
+        return {"Read Flash", "Read Flash", "Read Flash Ok"};
+    case Step::ReadEeprom:
+        return {"Read EEPROM", "Read EEPROM", "Read EEPROM Ok"};
+    case Step::WriteEeprom:
         break;
     }
-    return {"Lock 2 Bit", "Lock 2 Bit", "Lock 2 Bit Ok"};
+    return {"Write EEPROM", "Write EEPROM", "Write EEPROM Ok"};
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 #include "tests/harness/TestPort.h"
 
 #include "link/BitDelay.h"
+#include "link/ClockReach.h"
 #include "sim/Board.h"
 #include "sim/Clock.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -53,27 +53,6 @@ BOOL WINAPI TestDriverOpen() {
 
 const InpOutCalls kTestDriver = {&TestInp32, &TestOut32, &TestDriverOpen};
 
-// The program's busy loop, timed: the fastest of a few runs of 100 passes.
-double MeasureNsPerDecrement() {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    double best = 1e9;
-    for (int run = 0; run < 5; ++run) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        for (int pass = 0; pass < 100; ++pass) {
-            volatile std::uint32_t counter = kBitDelayCountdown;
-            while (counter > 0)
-                counter = counter - 1;
-        }
-        ::QueryPerformanceCounter(&end);
-        const double ns = static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 /
-                          static_cast<double>(frequency.QuadPart) / (100.0 * kBitDelayCountdown);
-        best = std::min(best, ns);
-    }
-    return best;
-}
-
 } // namespace
 
 namespace TestPort {
@@ -98,7 +77,7 @@ unsigned long Accesses() {
 }
 
 double NsPerBusyDecrement() {
-    static const double measured = MeasureNsPerDecrement();
+    static const double measured = MeasureBitDelayPass_us() * 1000.0 / kBitDelayCountdown;
     return g_nsPerDecrementSet > 0 ? g_nsPerDecrementSet : measured;
 }
 

@@ -26,9 +26,15 @@ inline const char* StepName(Step step) {
     case Step::Lock1Bit:
         return "Lock1Bit";
     case Step::Lock2Bit:
+        return "Lock2Bit";
+    case Step::ReadFlash:
+        return "ReadFlash";
+    case Step::ReadEeprom:
+        return "ReadEeprom";
+    case Step::WriteEeprom:
         break;
     }
-    return "Lock2Bit";
+    return "WriteEeprom";
 }
 
 // Records the steps as "begin X 0..N" and "done X", and counts the rest.
