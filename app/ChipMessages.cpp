@@ -59,7 +59,8 @@ void AddAtmegaFuses(CAppender& out, const ChipFacts& facts, const OperationResul
     }
     out.Add("Calibration bytes:");
     for (unsigned i = 0; i < kCalibrationByteCount; ++i)
-        out.Add("%s %s %02X", i == 0 ? "" : ",", CalibrationByteFrequency(i), reading.calibration[i]);
+        out.Add("%s %s %02X", i == 0 ? "" : ",", CalibrationByteFrequency(i),
+                reading.calibration[i]);
     out.Add("%s", lineEnd);
 }
 
@@ -175,8 +176,8 @@ const char* MemoryReadText(const char* memory, const OperationResult& result, st
     return buffer;
 }
 
-const char* EepromWrittenText(const OperationResult& result, std::uint32_t fileBytes,
-                              char* buffer, std::size_t size) {
+const char* EepromWrittenText(const OperationResult& result, std::uint32_t fileBytes, char* buffer,
+                              std::size_t size) {
     if (result.bytes == 0)
         std::snprintf(buffer, size,
                       "The EEPROM of the %s already holds the file's %u bytes: nothing was "

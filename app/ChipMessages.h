@@ -40,5 +40,5 @@ const char* FusesWrittenText(const OperationResult& result, char* buffer, std::s
 const char* FstrtWrittenText(const OperationResult& result, char* buffer, std::size_t size);
 const char* MemoryReadText(const char* memory, const OperationResult& result, std::uint32_t kept,
                            const char* file, char* buffer, std::size_t size);
-const char* EepromWrittenText(const OperationResult& result, std::uint32_t fileBytes,
-                              char* buffer, std::size_t size);
+const char* EepromWrittenText(const OperationResult& result, std::uint32_t fileBytes, char* buffer,
+                              std::size_t size);

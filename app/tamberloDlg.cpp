@@ -3,6 +3,7 @@
 #include "app/tamberloDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/ChipDlg.h"
 #include "app/IconLayout.h"
 #include "app/OutcomeMessages.h"
 #include "framework/DataExchange.h"
@@ -53,10 +54,14 @@ BOOL CTamberloDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     if (HMENU systemMenu = GetSystemMenu(FALSE)) {
+        CString chipText;
         CString aboutText;
+        chipText.LoadString(IDS_CHIPBOX);
         aboutText.LoadString(IDS_ABOUTBOX);
         if (!aboutText.IsEmpty()) {
             ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            if (!chipText.IsEmpty())
+                ::AppendMenuA(systemMenu, MF_STRING, IDM_CHIPBOX, chipText);
             ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
         }
     }
@@ -75,6 +80,11 @@ void CTamberloDlg::OnSysCommand(UINT id, LPARAM lParam) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
+        return;
+    }
+    if ((id & 0xFFF0) == IDM_CHIPBOX) {
+        CChipDlg chip(m_link, *this, this);
+        chip.DoModal();
         return;
     }
     DefWindowProc(WM_SYSCOMMAND, id, lParam);

@@ -17,8 +17,7 @@ OperationResult WithFacts(OperationResult result, const OperationResult& facts) 
     result.fusesRead = facts.fusesRead;
     result.fusesWanted = facts.fusesWanted;
     std::memcpy(result.calibration, facts.calibration, sizeof result.calibration);
-    std::memcpy(result.expectedSignature, facts.expectedSignature,
-                sizeof result.expectedSignature);
+    std::memcpy(result.expectedSignature, facts.expectedSignature, sizeof result.expectedSignature);
     result.bytes = facts.bytes;
     result.dataEnd = facts.dataEnd;
     result.address = facts.address;
