@@ -64,15 +64,19 @@ TEST_F(AppTest, MainWindowFrameAndSystemMenu) {
         EXPECT_FALSE(style & WS_MAXIMIZEBOX);
         EXPECT_FALSE(style & WS_THICKFRAME);
 
+        // The system's own items, a separator, then the chip window and the About box.
         HMENU menu = ::GetSystemMenu(dialog, FALSE);
         const int count = ::GetMenuItemCount(menu);
-        ASSERT_GE(count, 2);
+        ASSERT_GE(count, 3);
         MENUITEMINFOA separator{};
         separator.cbSize = sizeof separator;
         separator.fMask = MIIM_FTYPE;
-        ::GetMenuItemInfoA(menu, count - 2, TRUE, &separator);
+        ::GetMenuItemInfoA(menu, count - 3, TRUE, &separator);
         EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
         char text[64];
+        ::GetMenuStringA(menu, count - 2, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "Chip and &Fuses...");
+        EXPECT_EQ(::GetMenuItemID(menu, count - 2), 0x0020u);
         ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, "&About tamberlo...");
         EXPECT_EQ(::GetMenuItemID(menu, count - 1), 0x0010u);
@@ -100,11 +104,43 @@ TEST_F(AppTest, EveryCommandIdOfTheAboutItemOpensTheAboutBox) {
     RunMainDialog(driver, [](HWND dialog) {
         for (UINT id = 0x0010; id <= 0x001F; ++id)
             ::SendMessageA(dialog, WM_SYSCOMMAND, id, 0);
-        // Ids outside the About item's range go to the system's own handling.
-        ::SendMessageA(dialog, WM_SYSCOMMAND, 0x0020, 0);
+        // Ids outside the program's items go to the system's own handling.
+        ::SendMessageA(dialog, WM_SYSCOMMAND, 0x0030, 0);
         ::EndDialog(dialog, IDCANCEL);
     });
     EXPECT_EQ(opened, 16);
+}
+
+// The chip window: owned by the main window (so no taskbar button of its own), in its font,
+// and Esc closes it.
+TEST_F(AppTest, TheChipWindowOpensFromTheSystemMenuOwnedByTheMainWindow) {
+    int opened = 0;
+    driver.On(
+        "Chip and Fuses",
+        [&](HWND chip) {
+            ++opened;
+            HWND owner = ::GetWindow(chip, GW_OWNER);
+            EXPECT_EQ(Text(owner), "tamberlo");
+            EXPECT_FALSE(::IsWindowEnabled(owner));
+            EXPECT_FALSE(::GetWindowLongA(chip, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+            LOGFONTA chipFont{};
+            LOGFONTA mainFont{};
+            ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(chip, WM_GETFONT, 0, 0)),
+                         sizeof chipFont, &chipFont);
+            ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(owner, WM_GETFONT, 0, 0)),
+                         sizeof mainFont, &mainFont);
+            EXPECT_STREQ(chipFont.lfFaceName, mainFont.lfFaceName) << "the main window's font";
+            EXPECT_EQ(chipFont.lfHeight, mainFont.lfHeight);
+            ::SendMessageA(chip, WM_COMMAND, IDCANCEL, 0); // Esc
+        },
+        false);
+    RunMainDialog(driver, [](HWND dialog) {
+        for (UINT id = 0x0020; id <= 0x002F; id += 0x000F)
+            ::SendMessageA(dialog, WM_SYSCOMMAND, id, 0);
+        ::EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(opened, 2);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(AppTest, AboutBoxTexts) {
