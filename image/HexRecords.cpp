@@ -80,7 +80,7 @@ HexReadStatus HexRecordReader::Next(HexRecord* record) {
     const unsigned char* dataChars = field + 8;
     unsigned char* const bytes = m_bytes;
     for (unsigned i = 0; i < count; ++i) {
-        const unsigned value = DecodeByte(dataChars + 2 * i);
+        const unsigned value = DecodeByte(dataChars + 2 * std::size_t{i});
         bytes[i] = static_cast<unsigned char>(value);
         sum += value;
     }
