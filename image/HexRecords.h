@@ -23,8 +23,7 @@ struct HexRecord {
 
 enum class HexReadStatus {
     Record,        // a record whose checksum holds
-    ChecksumError, // a record whose bytes do not sum to 0 mod 256 (its fields are read all the
-                   // same)
+    ChecksumError, // a record whose bytes do not sum to 0 mod 256; its fields are read all the same
     NotIntelHex    // no ':' within reach of the read position, or the data end inside a record
 };
 
