@@ -10,9 +10,10 @@
 
 #include <cstddef>
 
-// Parses data[0..length) into *image (cleared first: nothing present). Data records must
-// fall within kEepromImageSize bytes from address 0, or from 0x810000. On any failure
-// nothing is present.
+// Parses data[0..length) into *image (cleared first: nothing present, every byte 0xFF). Data
+// records must fall within kEepromImageSize bytes from address 0, or from 0x810000. On any
+// failure nothing is present; the result's line is also given for NotIntelHex (where the
+// reading stopped).
 HexParseResult ParseEepromHex(const unsigned char* data, std::size_t length, EepromImage* image);
 
 // The user message for a failed ParseEepromHex (NUL-terminated when size > 0, truncated to
