@@ -346,8 +346,9 @@ void expectControlMatches(const LiveDialog& dialog, HWND child, const ControlSpe
     EXPECT_EQ(got.right - got.left, want.right);
     // A drop-down list's window is as high as its closed box; the template's height is
     // that of the list when it drops down.
-    if (spec.className != std::string("ComboBox"))
+    if (spec.className != std::string("ComboBox")) {
         EXPECT_EQ(got.bottom - got.top, want.bottom);
+    }
 }
 
 class DialogTemplate : public testing::TestWithParam<const DialogSpec*> {};
