@@ -1,6 +1,6 @@
 // A chip's serial programming interface at pin level: RESET/SCK/MOSI in, MISO out, a
 // 32-bit instruction shift register, the instructions of its model, self-timed writes,
-// the ATmega page buffer and the lock bits.
+// the ATmega page buffer, the lock bits and fuses, and the clock that times it all.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/Cable.h"
+#include "sim/ChipClock.h"
 #include "sim/ChipMemory.h"
 #include "sim/ChipModel.h"
 #include "sim/InstructionSet.h"
@@ -17,7 +18,8 @@ namespace sim {
 struct ChipConfig {
     ChipType type = ChipType::At90s8535;
     double supplyVolts = 5.0;
-    std::uint32_t clockHz = 4'000'000;
+    // What the board carries on XTAL1/XTAL2.
+    XtalPart xtal;
     // The chip stops answering (MISO high, nothing executed) once this many
     // instructions have executed; 0 = never.
     unsigned long stopAfterInstructions = 0;
@@ -61,6 +63,12 @@ public:
     bool Miso() const;
 
     bool programmingEnabled() const { return enabled_; }
+    // Takes the clock its fuses and the board give it now, as the chip does at power-up
+    // and when RESET falls (fuses are latched on entering programming mode; a fuse
+    // written during a session takes effect at the next one).
+    void LatchFuses();
+    // The clock the serial interface runs on, in Hz; 0 = none, the chip does not answer.
+    std::uint32_t clockHz() const { return clockHz_; }
     bool stopped() const { return stopped_; }
     bool BusyAt(std::uint64_t nowNs) const { return nowNs < busy_.untilNs; }
 
@@ -99,6 +107,7 @@ private:
     const InstructionPattern* Recognise(std::uint32_t word, std::uint32_t knownBits) const;
     std::uint8_t ReadAnswer(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     std::uint8_t MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const;
+    std::uint8_t LockFuseRead(std::uint8_t stored, std::uint64_t nowNs) const;
     void Execute(std::uint32_t word, std::uint64_t nowNs);
     void ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     void WritePage(std::uint32_t firstWord);
@@ -108,9 +117,10 @@ private:
 
     ChipConfig config_;
     const ChipModel* model_;
-    std::uint64_t minSckPhaseNs_;
-    std::uint64_t mosiSetupNs_;
-    std::uint64_t mosiHoldNs_;
+    std::uint32_t clockHz_ = 0;
+    std::uint64_t minSckPhaseNs_ = 0;
+    std::uint64_t mosiSetupNs_ = 0;
+    std::uint64_t mosiHoldNs_ = 0;
     ChipMemory memory_;
     MemoryBytes pageBuffer_; // ATmega: words loaded for the next page write
     ChipCounters counters_;
