@@ -3,6 +3,7 @@
 // the ATmega page buffer, the lock bits and fuses, and the clock that times it all.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -107,7 +108,10 @@ private:
     const InstructionPattern* Recognise(std::uint32_t word, std::uint32_t knownBits) const;
     std::uint8_t ReadAnswer(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     std::uint8_t MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const;
-    std::uint8_t LockFuseRead(std::uint8_t stored, std::uint64_t nowNs) const;
+    // The lock byte and the fuse bytes, in this order in `lockFuseBefore_`.
+    enum class LockFuseByte : std::uint8_t { Lock, LowFuse, HighFuse };
+    std::uint8_t LockFuseRead(LockFuseByte which, std::uint64_t nowNs) const;
+    std::array<std::uint8_t, 3> LockFuseBytes() const;
     void Execute(std::uint32_t word, std::uint64_t nowNs);
     void ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     void WritePage(std::uint32_t firstWord);
@@ -125,6 +129,7 @@ private:
     MemoryBytes pageBuffer_; // ATmega: words loaded for the next page write
     ChipCounters counters_;
     Busy busy_;
+    std::array<std::uint8_t, 3> lockFuseBefore_{}; // before the last lock or fuse write
     bool dirty_ = false;
 
     CableLines pins_;

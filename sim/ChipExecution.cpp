@@ -60,14 +60,16 @@ std::uint8_t Chip::MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const {
     return 0xFF;
 }
 
-std::uint8_t Chip::LockFuseRead(std::uint8_t stored, std::uint64_t nowNs) const {
-    // While lock or fuse bits are written they read 0xFF, as a memory under data polling
-    // does (the datasheets do not say): a programmer that polls the byte it wrote waits
-    // for the whole write.
-    if (BusyAt(nowNs) && busy_.kind == BusyKind::LockFuseWrite) {
-        return 0xFF;
-    }
-    return stored;
+std::array<std::uint8_t, 3> Chip::LockFuseBytes() const {
+    return {memory_.lockFuse, memory_.lowFuse, memory_.highFuse};
+}
+
+std::uint8_t Chip::LockFuseRead(LockFuseByte which, std::uint64_t nowNs) const {
+    // While lock or fuse bits are written they read as they were; the new value shows
+    // when the write cycle ends (the datasheets do not say). A programmer that polls for
+    // the value it wrote thus waits for the whole cycle, whatever the value.
+    const bool writing = BusyAt(nowNs) && busy_.kind == BusyKind::LockFuseWrite;
+    return (writing ? lockFuseBefore_ : LockFuseBytes())[static_cast<std::size_t>(which)];
 }
 
 std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
@@ -92,13 +94,13 @@ std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
     }
     case Op::ReadLockFuse:
         ++counters_.lockFuseReads;
-        return LockFuseRead(memory_.lockFuse, nowNs);
+        return LockFuseRead(LockFuseByte::Lock, nowNs);
     case Op::ReadFuseLow:
         ++counters_.lockFuseReads;
-        return LockFuseRead(memory_.lowFuse, nowNs);
+        return LockFuseRead(LockFuseByte::LowFuse, nowNs);
     case Op::ReadFuseHigh:
         ++counters_.lockFuseReads;
-        return LockFuseRead(memory_.highFuse, nowNs);
+        return LockFuseRead(LockFuseByte::HighFuse, nowNs);
     case Op::ReadCalibration:
         return memory_.calibration[address % kCalibrationBytes];
     case Op::ReadSignature:
@@ -155,6 +157,7 @@ void Chip::Execute(std::uint32_t word, std::uint64_t nowNs) {
         ++counters_.writesRefusedByLock;
         return;
     }
+    lockFuseBefore_ = LockFuseBytes();
     ExecuteWrite(*p, word, nowNs);
 }
 

@@ -55,7 +55,8 @@ export TAMBERLO_SIM_XTAL=none
 avrdude_sim -q -q -U lfuse:w:0xFF:m || fail "writing a crystal setting failed"
 out=$(avrdude_sim 2>&1) && { echo "$out"; fail "a chip without its crystal answered"; }
 grep -q "not responding" <<<"$out" || { echo "$out"; fail "expected 'AVR device not responding'"; }
-TAMBERLO_SIM_XTAL=crystal:16000000 avrdude_read_byte lfuse | grep -qx FF || fail "the crystal did not bring it back"
+[ "$(TAMBERLO_SIM_XTAL=crystal:16000000 "$here/avrdude_chip.sh" atmega16 "$work/lockout.bin" \
+    -q -q -U lfuse:r:-:h)" = 0xff ] || fail "the crystal did not bring it back"
 TAMBERLO_SIM_XTAL=clock:1000000 avrdude_sim -q -q -U lfuse:w:0xE1:m || fail "a clock on XTAL1 did not bring it back"
 [ "$(avrdude_read_byte lfuse)" = E1 ] || fail "back on the internal RC without a crystal"
 echo "crystal lock-out: ok"
