@@ -46,9 +46,9 @@ struct ChipCounters {
     std::uint64_t flashReadsTotal = 0;
     std::uint64_t eepromReadsTotal = 0;
     std::uint64_t signatureReads = 0;
-    std::uint64_t lockFuseReads = 0;
-    std::uint64_t flashWrites = 0; // byte writes (AT90S)
-    std::uint64_t pageLoads = 0;   // bytes loaded into the page buffer (ATmega)
+    std::uint64_t lockFuseReads = 0; // lock, lock and fuse, and fuse byte reads
+    std::uint64_t flashWrites = 0;   // byte writes (AT90S)
+    std::uint64_t pageLoads = 0;     // bytes loaded into the page buffer (ATmega)
     std::uint64_t pageWrites = 0;
     std::uint64_t eepromWrites = 0;
     std::uint64_t chipErases = 0;
