@@ -11,7 +11,7 @@ ChipConfig ChipConfigFrom(const BoardSettings& s) {
     ChipConfig c;
     c.type = s.chip;
     c.supplyVolts = s.supplyVolts;
-    c.clockHz = s.chipClockHz;
+    c.xtal = XtalOf(s);
     c.stopAfterInstructions = s.fault == BoardFault::StopAnswering ? s.stopAfterInstructions : 0;
     c.stuckFlash = s.stuckFlash;
     return c;
@@ -39,6 +39,7 @@ Board::Board(const BoardSettings& settings, Clock& clock)
             throw std::runtime_error(error);
         }
         persist_ = true;
+        chip_.LatchFuses(); // powered up with the fuses of the file
     }
     if (!settings_.vcdFile.empty()) {
         vcd_ = std::make_unique<VcdWriter>(settings_.vcdFile);

@@ -28,6 +28,34 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The parts TAMBERLO_SIM_XTAL names, with their frequency ranges: crystals and clocks up
+// to the 16 MHz of the fastest chip here, the external RC oscillator up to the 12 MHz
+// its datasheet range ends at.
+struct XtalName {
+    const char* prefix;
+    XtalKind kind;
+    std::uint32_t maxHz;
+};
+constexpr XtalName kXtalNames[] = {
+    {"crystal:", XtalKind::Crystal, 16'000'000},
+    {"clock:", XtalKind::ExternalClock, 16'000'000},
+    {"rc:", XtalKind::ExternalRc, 12'000'000},
+};
+constexpr std::uint32_t kMinXtalHz = 1000;
+
+bool ParseDecimal(const std::string& text, unsigned long long max, unsigned long long* value) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long long v = std::stoull(text);
+    if (v > max) {
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
 } // namespace
 
 std::uint16_t CablePortBase(const BoardSettings& settings) {
@@ -35,6 +63,30 @@ std::uint16_t CablePortBase(const BoardSettings& settings) {
         return settings.cableBase;
     }
     return lpt::StandardBase(settings.lpt);
+}
+
+XtalPart XtalOf(const BoardSettings& settings) {
+    return settings.xtal ? *settings.xtal : XtalPart{XtalKind::Crystal, settings.chipClockHz};
+}
+
+bool ParseXtal(const std::string& text, XtalPart* xtal, std::string* error) {
+    if (text == "none") {
+        *xtal = {XtalKind::None, 0};
+        return true;
+    }
+    for (const XtalName& name : kXtalNames) {
+        const std::string prefix = name.prefix;
+        unsigned long long hz = 0;
+        if (text.compare(0, prefix.size(), prefix) == 0 &&
+            ParseDecimal(text.substr(prefix.size()), name.maxHz, &hz) && hz >= kMinXtalHz) {
+            *xtal = {name.kind, static_cast<std::uint32_t>(hz)};
+            return true;
+        }
+    }
+    *error = "XTAL part " + Quoted(text) +
+             " is not none, crystal:HZ, clock:HZ (1000 to 16000000) or rc:HZ (1000 to "
+             "12000000), HZ in whole hertz";
+    return false;
 }
 
 bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error) {
@@ -169,8 +221,24 @@ bool SettingsFromEnvironment(BoardSettings* settings, std::string* error) {
     if (ok && get("TAMBERLO_SIM_VOLTS", &v) && !(ok = ParseVolts(v, &s.supplyVolts, &why))) {
         failed = "TAMBERLO_SIM_VOLTS";
     }
-    if (ok && get("TAMBERLO_SIM_CLOCK_HZ", &v) && !(ok = ParseClockHz(v, &s.chipClockHz, &why))) {
+    const bool clockHzSet = get("TAMBERLO_SIM_CLOCK_HZ", &v);
+    if (ok && clockHzSet && !(ok = ParseClockHz(v, &s.chipClockHz, &why))) {
         failed = "TAMBERLO_SIM_CLOCK_HZ";
+    }
+    if (ok && get("TAMBERLO_SIM_XTAL", &v)) {
+        XtalPart xtal;
+        ok = ParseXtal(v, &xtal, &why);
+        if (ok && clockHzSet) {
+            ok = false;
+            why = "XTAL part " + Quoted(v) +
+                  " given together with TAMBERLO_SIM_CLOCK_HZ, the frequency of the crystal "
+                  "a board carries when TAMBERLO_SIM_XTAL is not set; set one of them";
+        }
+        if (ok) {
+            s.xtal = xtal;
+        } else {
+            failed = "TAMBERLO_SIM_XTAL";
+        }
     }
     if (ok && get("TAMBERLO_SIM_FAULT", &v) && !(ok = ParseFault(v, &s, &why))) {
         failed = "TAMBERLO_SIM_FAULT";

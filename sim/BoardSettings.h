@@ -1,12 +1,14 @@
-// Settings of the simulated board (chip, chip file, cable port, supply, chip clock,
-// faults, trace) and their parsing from TAMBERLO_SIM_* environment variables.
+// Settings of the simulated board (chip, chip file, cable port, supply, the part on the
+// XTAL pins, faults, trace) and their parsing from TAMBERLO_SIM_* environment variables.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
+#include "sim/ChipClock.h"
 #include "sim/ChipModel.h"
 
 namespace sim {
@@ -29,7 +31,9 @@ struct BoardSettings {
     int lpt = 1;                 // 1..3 = LPT1..LPT3 carries the cable, 0 = no cable
     std::uint16_t cableBase = 0; // cable port's base address; 0 = the base of `lpt`
     double supplyVolts = 5.0;
+    // The frequency of the crystal a board carries unless `xtal` says otherwise.
     std::uint32_t chipClockHz = 4'000'000;
+    std::optional<XtalPart> xtal; // what is on XTAL1/XTAL2; empty = that crystal
     BoardFault fault = BoardFault::None;
     unsigned long stopAfterInstructions = 0;
     std::map<std::uint32_t, std::uint8_t> stuckFlash; // byte index -> value read back
@@ -39,6 +43,9 @@ struct BoardSettings {
 // Base address of the port that carries the cable; 0 when there is no cable.
 std::uint16_t CablePortBase(const BoardSettings& settings);
 
+// The part on the XTAL pins: `xtal`, or else a crystal of `chipClockHz`.
+XtalPart XtalOf(const BoardSettings& settings);
+
 // Parsers for the individual values; each returns false with a message.
 bool ParseChip(const std::string& text, ChipType* chip, std::string* error);
 bool ParseLpt(const std::string& text, int* lpt, std::string* error);
@@ -46,6 +53,8 @@ bool ParseLpt(const std::string& text, int* lpt, std::string* error);
 bool ParsePortBase(const std::string& text, std::uint16_t* base, std::string* error);
 bool ParseVolts(const std::string& text, double* volts, std::string* error);
 bool ParseClockHz(const std::string& text, std::uint32_t* hz, std::string* error);
+// none, crystal:HZ, clock:HZ or rc:HZ, HZ in decimal.
+bool ParseXtal(const std::string& text, XtalPart* xtal, std::string* error);
 bool ParseFault(const std::string& text, BoardSettings* settings, std::string* error);
 // Cells of a flash of `flashBytes` bytes.
 bool ParseStuck(const std::string& text, std::size_t flashBytes,

@@ -7,14 +7,19 @@
 namespace sim {
 
 Chip::Chip(const ChipConfig& config, const CableLines& initialLines, std::uint64_t nowNs)
-    : config_(config), model_(&ModelOf(config.type)),
-      minSckPhaseNs_(std::uint64_t{kMinSckPhase_cycles} * kNsPerSecond /
-                     (config.clockHz == 0 ? 1u : config.clockHz)),
-      mosiSetupNs_(CyclesToNs(kMosiSetup_cycles, config.clockHz)),
-      mosiHoldNs_(CyclesToNs(kMosiHold_cycles, config.clockHz)), memory_(*model_),
+    : config_(config), model_(&ModelOf(config.type)), memory_(*model_),
       pageBuffer_(std::size_t{model_->pageWords} * 2), pins_(initialLines), lastSckEdgeNs_(nowNs),
       mosiChangeNs_(nowNs), mosiSettled_(initialLines.mosi) {
     ResetCounters();
+    LatchFuses();
+}
+
+void Chip::LatchFuses() {
+    clockHz_ = ChipClockHz(*model_, memory_.lowFuse, config_.xtal);
+    const std::uint32_t hz = clockHz_ == 0 ? 1u : clockHz_;
+    minSckPhaseNs_ = std::uint64_t{kMinSckPhase_cycles} * kNsPerSecond / hz;
+    mosiSetupNs_ = CyclesToNs(kMosiSetup_cycles, hz);
+    mosiHoldNs_ = CyclesToNs(kMosiHold_cycles, hz);
 }
 
 void Chip::ResetCounters() {
@@ -24,7 +29,8 @@ void Chip::ResetCounters() {
 }
 
 bool Chip::Miso() const {
-    if (stopped_ || pins_.reset) {
+    // Without a clock the serial interface never drives MISO: it floats high.
+    if (stopped_ || pins_.reset || clockHz_ == 0) {
         return true;
     }
     return misoOut_;
@@ -63,7 +69,9 @@ void Chip::OnResetRise() {
 }
 
 void Chip::OnResetFall(std::uint64_t nowNs) {
-    armed_ = sckLowThroughResetPulse_ && !pins_.sck;
+    LatchFuses();
+    // A chip whose clock source is missing sees no SCK edge: it never answers.
+    armed_ = clockHz_ != 0 && sckLowThroughResetPulse_ && !pins_.sck;
     enabled_ = false;
     resetFallNs_ = nowNs;
     shift_ = 0;

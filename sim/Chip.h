@@ -1,13 +1,15 @@
 // A chip's serial programming interface at pin level: RESET/SCK/MOSI in, MISO out, a
 // 32-bit instruction shift register, the instructions of its model, self-timed writes,
-// the ATmega page buffer and the lock bits.
+// the ATmega page buffer, the lock bits and fuses, and the clock that times it all.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <vector>
 
 #include "sim/Cable.h"
+#include "sim/ChipClock.h"
 #include "sim/ChipMemory.h"
 #include "sim/ChipModel.h"
 #include "sim/InstructionSet.h"
@@ -17,7 +19,8 @@ namespace sim {
 struct ChipConfig {
     ChipType type = ChipType::At90s8535;
     double supplyVolts = 5.0;
-    std::uint32_t clockHz = 4'000'000;
+    // What the board carries on XTAL1/XTAL2.
+    XtalPart xtal;
     // The chip stops answering (MISO high, nothing executed) once this many
     // instructions have executed; 0 = never.
     unsigned long stopAfterInstructions = 0;
@@ -43,9 +46,9 @@ struct ChipCounters {
     std::uint64_t flashReadsTotal = 0;
     std::uint64_t eepromReadsTotal = 0;
     std::uint64_t signatureReads = 0;
-    std::uint64_t lockFuseReads = 0;
-    std::uint64_t flashWrites = 0; // byte writes (AT90S)
-    std::uint64_t pageLoads = 0;   // bytes loaded into the page buffer (ATmega)
+    std::uint64_t lockFuseReads = 0; // lock, lock and fuse, and fuse byte reads
+    std::uint64_t flashWrites = 0;   // byte writes (AT90S)
+    std::uint64_t pageLoads = 0;     // bytes loaded into the page buffer (ATmega)
     std::uint64_t pageWrites = 0;
     std::uint64_t eepromWrites = 0;
     std::uint64_t chipErases = 0;
@@ -61,6 +64,12 @@ public:
     bool Miso() const;
 
     bool programmingEnabled() const { return enabled_; }
+    // Takes the clock its fuses and the board give it now, as the chip does at power-up
+    // and when RESET falls (fuses are latched on entering programming mode; a fuse
+    // written during a session takes effect at the next one).
+    void LatchFuses();
+    // The clock the serial interface runs on, in Hz; 0 = none, the chip does not answer.
+    std::uint32_t clockHz() const { return clockHz_; }
     bool stopped() const { return stopped_; }
     bool BusyAt(std::uint64_t nowNs) const { return nowNs < busy_.untilNs; }
 
@@ -99,6 +108,10 @@ private:
     const InstructionPattern* Recognise(std::uint32_t word, std::uint32_t knownBits) const;
     std::uint8_t ReadAnswer(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     std::uint8_t MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const;
+    // The lock byte and the fuse bytes, in this order in `lockFuseBefore_`.
+    enum class LockFuseByte : std::uint8_t { Lock, LowFuse, HighFuse };
+    std::uint8_t LockFuseRead(LockFuseByte which, std::uint64_t nowNs) const;
+    std::array<std::uint8_t, 3> LockFuseBytes() const;
     void Execute(std::uint32_t word, std::uint64_t nowNs);
     void ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::uint64_t nowNs);
     void WritePage(std::uint32_t firstWord);
@@ -108,13 +121,15 @@ private:
 
     ChipConfig config_;
     const ChipModel* model_;
-    std::uint64_t minSckPhaseNs_;
-    std::uint64_t mosiSetupNs_;
-    std::uint64_t mosiHoldNs_;
+    std::uint32_t clockHz_ = 0;
+    std::uint64_t minSckPhaseNs_ = 0;
+    std::uint64_t mosiSetupNs_ = 0;
+    std::uint64_t mosiHoldNs_ = 0;
     ChipMemory memory_;
     MemoryBytes pageBuffer_; // ATmega: words loaded for the next page write
     ChipCounters counters_;
     Busy busy_;
+    std::array<std::uint8_t, 3> lockFuseBefore_{}; // before the last lock or fuse write
     bool dirty_ = false;
 
     CableLines pins_;

@@ -1,6 +1,6 @@
 // What a simulated chip does with a recognised instruction: the answers of reads (with
 // data polling and lock protection), and the effects and self-timed cycles of writes,
-// page loads and writes, chip erase and lock bits.
+// page loads and writes, chip erase, lock bits and fuses.
 #include "sim/Chip.h"
 
 #include "sim/ChipTiming.h"
@@ -30,6 +30,8 @@ bool ProgramsMemory(Op op) {
     case Op::WritePage:
     case Op::WriteEeprom:
     case Op::WriteFstrt:
+    case Op::WriteFuseLow:
+    case Op::WriteFuseHigh:
         return true;
     default:
         return false;
@@ -58,6 +60,18 @@ std::uint8_t Chip::MemoryRead(std::uint8_t stored, std::uint64_t nowNs) const {
     return 0xFF;
 }
 
+std::array<std::uint8_t, 3> Chip::LockFuseBytes() const {
+    return {memory_.lockFuse, memory_.lowFuse, memory_.highFuse};
+}
+
+std::uint8_t Chip::LockFuseRead(LockFuseByte which, std::uint64_t nowNs) const {
+    // While lock or fuse bits are written they read as they were; the new value shows
+    // when the write cycle ends (the datasheets do not say). A programmer that polls for
+    // the value it wrote thus waits for the whole cycle, whatever the value.
+    const bool writing = BusyAt(nowNs) && busy_.kind == BusyKind::LockFuseWrite;
+    return (writing ? lockFuseBefore_ : LockFuseBytes())[static_cast<std::size_t>(which)];
+}
+
 std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
                               std::uint64_t nowNs) {
     const std::uint32_t address = AddressOf(word, p);
@@ -80,7 +94,15 @@ std::uint8_t Chip::ReadAnswer(const InstructionPattern& p, std::uint32_t word,
     }
     case Op::ReadLockFuse:
         ++counters_.lockFuseReads;
-        return memory_.lockFuse;
+        return LockFuseRead(LockFuseByte::Lock, nowNs);
+    case Op::ReadFuseLow:
+        ++counters_.lockFuseReads;
+        return LockFuseRead(LockFuseByte::LowFuse, nowNs);
+    case Op::ReadFuseHigh:
+        ++counters_.lockFuseReads;
+        return LockFuseRead(LockFuseByte::HighFuse, nowNs);
+    case Op::ReadCalibration:
+        return memory_.calibration[address % kCalibrationBytes];
     case Op::ReadSignature:
         ++counters_.signatureReads;
         // An AT90S chip in lock mode 3 answers the signature's own address: 0x00 0x01 0x02.
@@ -114,7 +136,7 @@ void Chip::Execute(std::uint32_t word, std::uint64_t nowNs) {
     }
     if (p->op == Op::ProgrammingEnable) {
         // With SPIEN unprogrammed the serial interface stays closed.
-        if (model_->spienBit == 0 || (memory_.lockFuse & model_->spienBit) == 0) {
+        if (memory_.spienProgrammed()) {
             enabled_ = true;
         }
         CountExecuted();
@@ -135,6 +157,7 @@ void Chip::Execute(std::uint32_t word, std::uint64_t nowNs) {
         ++counters_.writesRefusedByLock;
         return;
     }
+    lockFuseBefore_ = LockFuseBytes();
     ExecuteWrite(*p, word, nowNs);
 }
 
@@ -167,8 +190,12 @@ void Chip::ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::ui
         StartBusy(BusyKind::EepromWrite, times.eepromWrite, nowNs);
         break;
     case Op::ChipErase:
+        // Fuses are not changed; EESAVE counts as soon as it is programmed, unlike the
+        // other fuses, which are latched on entering programming mode.
         memory_.flash.fill(kErasedByte);
-        memory_.eeprom.fill(kErasedByte);
+        if (!memory_.eepromKeptThroughErase()) {
+            memory_.eeprom.fill(kErasedByte);
+        }
         memory_.lockFuse |= model_->lockBits;
         ++counters_.chipErases;
         StartBusy(BusyKind::Erase, times.chipErase, nowNs);
@@ -191,6 +218,16 @@ void Chip::ExecuteWrite(const InstructionPattern& p, std::uint32_t word, std::ui
         break;
     case Op::WriteFstrt:
         memory_.lockFuse = static_cast<std::uint8_t>((memory_.lockFuse & ~kFstrtBit) | data);
+        StartBusy(BusyKind::LockFuseWrite, times.lockWrite, nowNs);
+        break;
+    case Op::WriteFuseLow:
+        memory_.lowFuse = data;
+        StartBusy(BusyKind::LockFuseWrite, times.lockWrite, nowNs);
+        break;
+    case Op::WriteFuseHigh:
+        // SPIEN cannot be changed in serial programming mode: it keeps its value.
+        memory_.highFuse = static_cast<std::uint8_t>((data & ~kHighFuseSpienBit) |
+                                                     (memory_.highFuse & kHighFuseSpienBit));
         StartBusy(BusyKind::LockFuseWrite, times.lockWrite, nowNs);
         break;
     default:

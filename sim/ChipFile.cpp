@@ -1,4 +1,5 @@
-// Chip file load/save with whole-file replacement.
+// Chip file load/save with whole-file replacement; the lock, fuse and calibration bytes
+// always travel together in one file.
 #include "sim/ChipFile.h"
 
 #include <algorithm>
@@ -26,24 +27,36 @@ bool LoadChipFile(const std::string& path, const ChipModel& chip, ChipMemory* me
         return false;
     }
     const std::size_t expected = ChipFileBytes(chip);
-    if (size != expected) {
+    const std::size_t withoutFuses = ChipFileBytesWithoutFuses(chip);
+    if (size != expected && size != withoutFuses) {
         *error = "chip file " + path + " has " + std::to_string(size) + " bytes, expected " +
                  std::to_string(expected) + " for the " + chip.name + " (" +
                  std::to_string(chip.flashBytes) + " flash + " + std::to_string(chip.eepromBytes) +
-                 " EEPROM + 1 lock" + (chip.spienBit != 0 ? "/fuse" : "") + "); refusing to use it";
+                 " EEPROM + 1 lock" + (chip.spienBit != 0 ? "/fuse" : "") +
+                 (chip.fuses.present ? " + 2 fuse + 4 calibration), or " +
+                                           std::to_string(withoutFuses) + " without the fuses"
+                                     : ")") +
+                 "; refusing to use it";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes(expected);
+    std::vector<char> bytes(static_cast<std::size_t>(size));
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         *error = "chip file " + path + ": read failed";
         return false;
     }
     const auto* u = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    ChipMemory loaded(chip);
+    ChipMemory loaded(chip); // fuse and calibration bytes as shipped unless the file has them
     std::copy(u, u + chip.flashBytes, loaded.flash.begin());
-    std::copy(u + chip.flashBytes, u + chip.flashBytes + chip.eepromBytes, loaded.eeprom.begin());
-    loaded.lockFuse = u[chip.flashBytes + chip.eepromBytes];
+    const std::uint8_t* at = u + chip.flashBytes;
+    std::copy(at, at + chip.eepromBytes, loaded.eeprom.begin());
+    at += chip.eepromBytes;
+    loaded.lockFuse = *at++;
+    if (chip.fuses.present && size == expected) {
+        loaded.lowFuse = *at++;
+        loaded.highFuse = *at++;
+        std::copy(at, at + kCalibrationBytes, loaded.calibration.begin());
+    }
     *memory = std::move(loaded);
     return true;
 }
@@ -57,6 +70,12 @@ bool SaveChipFile(const std::string& path, const ChipMemory& memory, std::string
         out.write(reinterpret_cast<const char*>(memory.eeprom.data()),
                   static_cast<std::streamsize>(memory.eeprom.size()));
         out.put(static_cast<char>(memory.lockFuse));
+        if (memory.model->fuses.present) {
+            out.put(static_cast<char>(memory.lowFuse));
+            out.put(static_cast<char>(memory.highFuse));
+            out.write(reinterpret_cast<const char*>(memory.calibration.data()),
+                      static_cast<std::streamsize>(memory.calibration.size()));
+        }
         out.close();
         if (!out) {
             *error = "chip file " + path + ": cannot write " + temp;

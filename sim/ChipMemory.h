@@ -1,10 +1,12 @@
-// A simulated chip's non-volatile contents: flash, EEPROM and the byte that Read Lock
-// (and Fuse) Bits returns, each of the size of its chip.
+// A simulated chip's non-volatile contents: flash, EEPROM, the byte that Read Lock
+// (and Fuse) Bits returns, and on the ATmega chips the fuse and calibration bytes.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "sim/ChipModel.h"
@@ -28,6 +30,10 @@ constexpr std::uint8_t kShippedLockFuseByte = static_cast<std::uint8_t>(0xFF & ~
 constexpr std::uint8_t kAtmegaLockBit1 = 0x01;
 constexpr std::uint8_t kAtmegaLockBit2 = 0x02;
 constexpr std::uint8_t kAtmegaLockBits = 0x3F;
+
+// ATmega high fuse bits (the same places on the ATmega8535, ATmega16 and ATmega32).
+constexpr std::uint8_t kHighFuseSpienBit = 0x20;  // serial programming enabled
+constexpr std::uint8_t kHighFuseEesaveBit = 0x08; // EEPROM kept through Chip Erase
 
 constexpr std::uint8_t kErasedByte = 0xFF;
 
@@ -54,20 +60,40 @@ private:
 };
 
 struct ChipMemory {
-    // A new chip of that model: erased, lock byte as shipped.
+    // A new chip of that model: erased, lock, fuse and calibration bytes as shipped.
     explicit ChipMemory(const ChipModel& chip = ModelOf(ChipType::At90s8535))
         : model(&chip), flash(chip.flashBytes), eeprom(chip.eepromBytes),
-          lockFuse(chip.shippedLockByte) {}
+          lockFuse(chip.shippedLockByte), lowFuse(chip.fuses.shippedLow),
+          highFuse(chip.fuses.shippedHigh) {
+        std::copy(std::begin(chip.fuses.calibration), std::end(chip.fuses.calibration),
+                  calibration.begin());
+    }
 
     const ChipModel* model;
     MemoryBytes flash;
     MemoryBytes eeprom;
     std::uint8_t lockFuse; // AT90S: lock and fuse bits; ATmega: the lock bits
+    // ATmega8535/16/32 (model->fuses.present); unused on the other chips.
+    std::uint8_t lowFuse;
+    std::uint8_t highFuse;
+    std::array<std::uint8_t, kCalibrationBytes> calibration{}; // 1, 2, 4, 8 MHz
 
     bool lb1Programmed() const { return (lockFuse & model->lockBit1) == 0; }
     bool lb2Programmed() const { return (lockFuse & model->lockBit2) == 0; }
     bool writeProtected() const { return lb1Programmed(); }
     bool readProtected() const { return lb1Programmed() && lb2Programmed(); }
+    // Serial programming enabled: the AT90S SPIEN in the lock byte, the ATmega one in the
+    // high fuse (a chip without either always has it).
+    bool spienProgrammed() const {
+        if (model->spienBit != 0) {
+            return (lockFuse & model->spienBit) == 0;
+        }
+        return !model->fuses.present || (highFuse & kHighFuseSpienBit) == 0;
+    }
+    // EESAVE programmed: Chip Erase leaves the EEPROM as it is.
+    bool eepromKeptThroughErase() const {
+        return model->fuses.present && (highFuse & kHighFuseEesaveBit) == 0;
+    }
 };
 
 } // namespace sim

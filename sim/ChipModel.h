@@ -1,11 +1,13 @@
 // The chips the simulated board can carry: what tells them apart (signature, memory
-// sizes, how flash is written, the lock byte, the instruction set, the write times).
+// sizes, how flash is written, the lock byte, the fuse and calibration bytes, the clock,
+// the instruction set, the write times).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "sim/ChipClock.h"
 #include "sim/ChipTiming.h"
 #include "sim/InstructionSet.h"
 
@@ -18,6 +20,17 @@ enum class ChipType : std::uint8_t {
     Atmega32,
     At90s4434,
     Atmega644, // answers the handshake and its signature, nothing more
+};
+
+// The calibration bytes of the internal RC oscillator: for 1, 2, 4 and 8 MHz.
+constexpr std::size_t kCalibrationBytes = 4;
+
+// The ATmega fuse bytes (0 = programmed) and calibration bytes, as a new chip has them.
+struct FuseFacts {
+    bool present; // false: no fuse bytes (AT90S: its fuses are in the lock byte)
+    std::uint8_t shippedLow;
+    std::uint8_t shippedHigh;
+    std::uint8_t calibration[kCalibrationBytes];
 };
 
 struct ChipModel {
@@ -42,6 +55,9 @@ struct ChipModel {
     // AT90S: an EEPROM byte under write reads 0x00 while it is erased, then 0xFF; the
     // ATmega reads 0xFF throughout.
     bool eepromPollsErasePhase;
+    FuseFacts fuses;
+    ChipClocking clocking;
+    std::uint32_t internalClockHz; // FixedInternalRc: the clock it runs on
     ChipCycleTimes times;
 };
 

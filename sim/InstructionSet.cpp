@@ -46,8 +46,22 @@ constexpr InstructionPattern kAt90s[] = {
 constexpr const char* kAtmegaWriteLock = "1010 1100 111x xxxx xxxx xxxx xxii iiii";
 constexpr const char* kAtmegaReadLock = "0101 1000 0000 0000 xxxx xxxx xxoo oooo";
 
+// The fuse and calibration instructions of the ATmega8535, ATmega16 and ATmega32, the
+// same in each datasheet. A fuse write sets every bit of the byte: 0 programs, 1
+// unprograms. The calibration byte's index (1, 2, 4, 8 MHz) is in byte 3.
+constexpr InstructionPattern kAtmegaReadFuseLow =
+    Instruction(Op::ReadFuseLow, "Read Fuse Bits", "0101 0000 0000 0000 xxxx xxxx oooo oooo");
+constexpr InstructionPattern kAtmegaReadFuseHigh =
+    Instruction(Op::ReadFuseHigh, "Read Fuse High Bits", "0101 1000 0000 1000 xxxx xxxx oooo oooo");
+constexpr InstructionPattern kAtmegaWriteFuseLow =
+    Instruction(Op::WriteFuseLow, "Write Fuse Bits", "1010 1100 1010 0000 xxxx xxxx iiii iiii");
+constexpr InstructionPattern kAtmegaWriteFuseHigh = Instruction(
+    Op::WriteFuseHigh, "Write Fuse High Bits", "1010 1100 1010 1000 xxxx xxxx iiii iiii");
+constexpr InstructionPattern kAtmegaReadCalibration = Instruction(
+    Op::ReadCalibration, "Read Calibration Byte", "0011 1000 00xx xxxx 0000 00aa oooo oooo");
+
 // ATmega8535 datasheet, "Serial Programming Instruction Set": 4096 words in pages of 32
-// words, 512 bytes of EEPROM. Fuse and calibration instructions are not modelled.
+// words, 512 bytes of EEPROM.
 constexpr InstructionPattern kAtmega8535[] = {
     kProgrammingEnable,
     kChipErase,
@@ -66,11 +80,15 @@ constexpr InstructionPattern kAtmega8535[] = {
     Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
     Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
     kReadSignatureByte,
+    kAtmegaWriteFuseLow,
+    kAtmegaWriteFuseHigh,
+    kAtmegaReadFuseLow,
+    kAtmegaReadFuseHigh,
+    kAtmegaReadCalibration,
 };
 
 // ATmega16 and ATmega32 datasheets: pages of 64 words; 8192 (ATmega16) or 16384 words
-// (ATmega32) and 512 or 1024 bytes of EEPROM. Fuse and calibration instructions are not
-// modelled.
+// (ATmega32) and 512 or 1024 bytes of EEPROM.
 constexpr InstructionPattern kAtmega16And32[] = {
     kProgrammingEnable,
     kChipErase,
@@ -89,6 +107,11 @@ constexpr InstructionPattern kAtmega16And32[] = {
     Instruction(Op::ReadLockFuse, "Read Lock Bits", kAtmegaReadLock),
     Instruction(Op::WriteLockByte, "Write Lock Bits", kAtmegaWriteLock),
     kReadSignatureByte,
+    kAtmegaWriteFuseLow,
+    kAtmegaWriteFuseHigh,
+    kAtmegaReadFuseLow,
+    kAtmegaReadFuseHigh,
+    kAtmegaReadCalibration,
 };
 
 // A chip modelled only as far as telling what it is.

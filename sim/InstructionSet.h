@@ -24,7 +24,12 @@ enum class Op : std::uint8_t {
     WriteLockBits, // AT90S form: lock bits in byte 2
     WriteLockByte, // ATmega form: the lock byte in byte 4
     ReadSignature,
-    WriteFstrt,
+    WriteFstrt,  // AT90S: the FSTRT fuse in byte 2
+    ReadFuseLow, // ATmega fuse bytes
+    ReadFuseHigh,
+    WriteFuseLow,
+    WriteFuseHigh,
+    ReadCalibration, // ATmega: one of the internal RC oscillator's calibration bytes
 };
 
 // One instruction: the 32 bits as sent (byte 1 in bits 31..24). `fixedMask` selects the

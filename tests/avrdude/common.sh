@@ -48,3 +48,42 @@ with_byte_changed() {
     old=$(bytes_of "$1" "$2" 1)
     printf "\\x$(printf %02x $((0x$old ^ 0x5A)))" | dd of="$3" bs=1 seek="$2" conv=notrunc status=none
 }
+
+# The avrdude part of a TAMBERLO_SIM_CHIP value.
+part_of() {
+    case "$1" in
+    at90s8535) echo 8535 ;;
+    at90s4434) echo 4434 ;;
+    atmega8535) echo m8535 ;;
+    atmega16) echo m16 ;;
+    atmega32) echo m32 ;;
+    atmega644) echo m644 ;;
+    *) fail "no avrdude part for chip $1" ;;
+    esac
+}
+
+# Flash and EEPROM sizes of an ATmega TAMBERLO_SIM_CHIP value, "FLASH EEPROM".
+atmega_sizes() {
+    case "$1" in
+    atmega8535) echo 8192 512 ;;
+    atmega16) echo 16384 512 ;;
+    atmega32) echo 32768 1024 ;;
+    *) fail "$1 is no ATmega with fuses" ;;
+    esac
+}
+
+# The bytes after an ATmega chip file's EEPROM: lock, low fuse, high fuse, calibration
+# for 1, 2, 4, 8 MHz, as hex on one line.
+chip_file_tail() {
+    local flash eeprom
+    read -r flash eeprom <<<"$(atmega_sizes "$1")"
+    bytes_of "$2" $((flash + eeprom)) 7 | tr '\n' ' ' | sed 's/ $//'
+}
+
+# The byte avrdude prints for `-U MEMORY:r:-:h` as two upper-case hex digits.
+avrdude_read_byte() {
+    local value
+    value=$(avrdude_sim -q -q -U "$1:r:-:h" 2>"$work/read-$1.log") ||
+        { cat "$work/read-$1.log" >&2; fail "avrdude could not read $1"; }
+    printf '%02X\n' "$((value))"
+}

@@ -12,7 +12,8 @@ check_chip() {
 
     pseudo_random_bytes "$work/image.bin" "$flash"
     avrdude_sim -e -U "flash:w:$work/image.bin:r" || fail "$chip: writing a full flash failed"
-    [ "$(stat -c %s "$work/chip.bin")" -eq $((flash + eeprom + 1)) ] || fail "$chip: chip file size"
+    # Flash, EEPROM, the lock byte, two fuse bytes and four calibration bytes.
+    [ "$(stat -c %s "$work/chip.bin")" -eq $((flash + eeprom + 7)) ] || fail "$chip: chip file size"
     head -c "$flash" "$work/chip.bin" | cmp - "$work/image.bin" || fail "$chip: chip file flash differs"
     avrdude_sim -U "flash:v:$work/image.bin:r" || fail "$chip: verify in a new session failed"
     with_byte_changed "$work/image.bin" $((flash - 3)) "$work/wrong.bin"

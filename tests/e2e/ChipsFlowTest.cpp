@@ -60,12 +60,12 @@ protected:
 
 // The chip file is kept for avrdude to verify against the same program.
 TEST_F(ChipsFlowTest, Atmega8535IsWrittenByPages) {
-    ProgramsARealProgram("atmega8535", "atmega8535", 8192 + 512 + 1);
+    ProgramsARealProgram("atmega8535", "atmega8535", 8192 + 512 + 7);
     ::CopyFileA(chipFile.c_str(), TAMBERLO_E2E_KEPT_CHIP, FALSE);
 }
 
 TEST_F(ChipsFlowTest, Atmega32IsWrittenByPages) {
-    ProgramsARealProgram("atmega32", "atmega32", 32768 + 1024 + 1);
+    ProgramsARealProgram("atmega32", "atmega32", 32768 + 1024 + 7);
 }
 
 TEST_F(ChipsFlowTest, AnAtmega644IsNamedAndLeftAlone) {

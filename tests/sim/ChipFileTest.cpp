@@ -117,12 +117,17 @@ TEST_F(ChipFileTest, EachChipKeepsTheLayoutWithItsOwnMemorySizes) {
         sim::ChipType chip;
         std::size_t flashBytes;
         std::size_t eepromBytes;
-        std::uint8_t shippedLockByte;
+        // The bytes after the EEPROM: lock, then (ATmega8535/16/32) low fuse, high fuse and
+        // the calibration bytes for 1, 2, 4, 8 MHz, as shipped.
+        std::vector<std::uint8_t> tail;
     };
     const Case cases[] = {
-        {sim::ChipType::At90s8535, 8192, 512, 0xDF}, {sim::ChipType::Atmega8535, 8192, 512, 0xFF},
-        {sim::ChipType::Atmega16, 16384, 512, 0xFF}, {sim::ChipType::Atmega32, 32768, 1024, 0xFF},
-        {sim::ChipType::At90s4434, 4096, 256, 0xDF}, {sim::ChipType::Atmega644, 65536, 2048, 0xFF},
+        {sim::ChipType::At90s8535, 8192, 512, {0xDF}},
+        {sim::ChipType::Atmega8535, 8192, 512, {0xFF, 0xE1, 0xD9, 0xA3, 0xA6, 0xA9, 0xAD}},
+        {sim::ChipType::Atmega16, 16384, 512, {0xFF, 0xE1, 0x99, 0xAA, 0xAC, 0xAF, 0xB2}},
+        {sim::ChipType::Atmega32, 32768, 1024, {0xFF, 0xE1, 0x99, 0xB1, 0xB4, 0xB6, 0xBA}},
+        {sim::ChipType::At90s4434, 4096, 256, {0xDF}},
+        {sim::ChipType::Atmega644, 65536, 2048, {0xFF}},
     };
     for (const Case& c : cases) {
         const char* name = sim::ModelOf(c.chip).name;
@@ -136,10 +141,11 @@ TEST_F(ChipFileTest, EachChipKeepsTheLayoutWithItsOwnMemorySizes) {
             ASSERT_TRUE(board.Save(&error)) << error;
         }
         const auto bytes = ReadAll(settings.chipFile);
-        ASSERT_EQ(bytes.size(), c.flashBytes + c.eepromBytes + 1) << name;
+        ASSERT_EQ(bytes.size(), c.flashBytes + c.eepromBytes + c.tail.size()) << name;
         EXPECT_EQ(bytes[c.flashBytes - 1], 0x12) << name;
         EXPECT_EQ(bytes[c.flashBytes + c.eepromBytes - 1], 0x34) << name;
-        EXPECT_EQ(bytes.back(), c.shippedLockByte) << name;
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - c.tail.size(), bytes.end()), c.tail)
+            << name;
         sim::Board again(settings, clock);
         EXPECT_EQ(again.chip().flash()[c.flashBytes - 1], 0x12) << name;
         EXPECT_EQ(again.chip().eeprom()[c.eepromBytes - 1], 0x34) << name;
@@ -152,9 +158,76 @@ TEST_F(ChipFileTest, AFileOfAnotherSizeIsRefusedNamingTheChip) {
     settings.chip = sim::ChipType::Atmega32;
     std::string error;
     EXPECT_EQ(sim::Board::Create(settings, clock, &error), nullptr);
-    EXPECT_NE(error.find("8705 bytes, expected 33793 for the ATmega32"), std::string::npos)
+    EXPECT_NE(error.find("8705 bytes, expected 33799 for the ATmega32 (32768 flash + 1024 EEPROM "
+                         "+ 1 lock + 2 fuse + 4 calibration), or 33793 without the fuses"),
+              std::string::npos)
         << error;
     EXPECT_EQ(ReadAll(settings.chipFile), at90s8535File);
+}
+
+TEST_F(ChipFileTest, AFileWithoutFusesIsAChipWithFactoryFusesAndIsWrittenInFullOnAChange) {
+    settings.chip = sim::ChipType::Atmega16;
+    std::vector<std::uint8_t> old(16384 + 512 + 1, 0xFF);
+    old[0] = 0x0C;
+    old[16384] = 0x77;
+    old.back() = 0xFE; // lock bit 1
+    WriteAll(settings.chipFile, old);
+    sim::Board board(settings, clock);
+    simtest::SerialProgrammer programmer(board, clock);
+    programmer.SetSettleNs(1500); // each SCK phase longer than two cycles at 1 MHz
+    programmer.Enter();
+    ASSERT_TRUE(board.chip().programmingEnabled());
+    EXPECT_EQ(programmer.ReadLowFuse(), 0xE1);
+    EXPECT_EQ(programmer.ReadHighFuse(), 0x99);
+    EXPECT_EQ(programmer.ReadCalibration(3), 0xB2);
+    EXPECT_EQ(programmer.ReadFlash(0), 0x0C);
+    programmer.SetReset(true);
+    EXPECT_EQ(ReadAll(settings.chipFile), old) << "read alone, the file stays as it was";
+
+    programmer.ResetPulse();
+    programmer.ProgrammingEnable();
+    programmer.ChipErase(); // unlocks, and leaves the fuses
+    clock.AdvanceMs(10);
+    programmer.WriteEeprom(1, 0x55);
+    clock.AdvanceMs(10);
+    programmer.SetReset(true);
+    const auto bytes = ReadAll(settings.chipFile);
+    ASSERT_EQ(bytes.size(), 16384u + 512 + 7);
+    EXPECT_EQ(bytes[16384 + 1], 0x55);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 7, bytes.end()),
+              (std::vector<std::uint8_t>{0xFF, 0xE1, 0x99, 0xAA, 0xAC, 0xAF, 0xB2}));
+}
+
+TEST_F(ChipFileTest, AFuseWriteAloneWritesTheChipFileWithTheLockByte) {
+    settings.chip = sim::ChipType::Atmega8535;
+    {
+        sim::Board board(settings, clock);
+        simtest::SerialProgrammer programmer(board, clock);
+        programmer.SetSettleNs(1500); // each SCK phase longer than two cycles at 1 MHz
+        programmer.Enter();
+        programmer.WriteHighFuse(0xD1); // EESAVE
+        clock.AdvanceMs(5);
+        programmer.SetReset(true);
+        ASSERT_EQ(ReadAll(settings.chipFile).size(), 8192u + 512 + 7);
+        EXPECT_EQ(ReadAll(settings.chipFile)[8704 + 2], 0xD1);
+
+        programmer.ResetPulse();
+        programmer.ProgrammingEnable();
+        programmer.WriteLockByte(0xFE);
+        clock.AdvanceMs(5);
+        programmer.WriteLowFuse(0xE4); // refused: lock bit 1
+        clock.AdvanceMs(5);
+        programmer.SetReset(true);
+        EXPECT_FALSE(board.chip().dirty());
+    }
+    const auto bytes = ReadAll(settings.chipFile);
+    ASSERT_EQ(bytes.size(), 8192u + 512 + 7);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 8704, bytes.begin() + 8707),
+              (std::vector<std::uint8_t>{0xFE, 0xE1, 0xD1}));
+
+    sim::Board again(settings, clock);
+    EXPECT_EQ(again.chip().memory().highFuse, 0xD1);
+    EXPECT_EQ(again.chip().memory().lowFuse, 0xE1);
 }
 
 TEST_F(ChipFileTest, EditsOnDiskAreSeenWhenEnteringProgrammingMode) {

@@ -78,8 +78,8 @@ TEST_F(PagedFlashTest, APageWriteOrLoadStartedWhileBusyIsLost) {
         programmer->WritePage(0);
         const std::uint64_t writeEndNs = clock->NowNs() + sim::kAtmegaFlashPageWrite_us * 1000;
         EXPECT_EQ(programmer->ReadFlash(0), 0xFF) << "data polling while the page is written";
-        // Transfer's first rising edge comes three port accesses (3 us) in.
-        clock->Advance(writeEndNs + c.firstRiseAfterWriteEndNs - 3000 - clock->NowNs());
+        // Transfer's first rising edge comes three port accesses in.
+        clock->Advance(writeEndNs + c.firstRiseAfterWriteEndNs - 3 * accessNs - clock->NowNs());
         programmer->WritePage(0);
         const std::string what = std::to_string(c.firstRiseAfterWriteEndNs) + " ns";
         EXPECT_EQ(chip().counters().instructionsLost, c.lost ? 1u : 0u) << what;

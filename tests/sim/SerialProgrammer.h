@@ -110,6 +110,12 @@ public:
     void WriteLockBits(std::uint8_t secondByte) { Transfer(0xAC, secondByte, 0, 0); }
     // ATmega form: the lock byte in byte 4.
     void WriteLockByte(std::uint8_t lockByte) { Transfer(0xAC, 0xE0, 0x00, lockByte); }
+    // ATmega fuse and calibration bytes.
+    std::uint8_t ReadLowFuse() { return Transfer(0x50, 0x00, 0, 0)[3]; }
+    std::uint8_t ReadHighFuse() { return Transfer(0x58, 0x08, 0, 0)[3]; }
+    void WriteLowFuse(std::uint8_t value) { Transfer(0xAC, 0xA0, 0x00, value); }
+    void WriteHighFuse(std::uint8_t value) { Transfer(0xAC, 0xA8, 0x00, value); }
+    std::uint8_t ReadCalibration(std::uint8_t index) { return Transfer(0x38, 0x00, index, 0)[3]; }
     // ATmega page buffer: the byte of flash byte address `byteAddress`, at its word's
     // place in a page of `pageWords` words.
     void LoadPage(std::uint32_t byteAddress, unsigned pageWords, std::uint8_t value) {
