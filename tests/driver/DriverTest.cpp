@@ -22,8 +22,9 @@ namespace {
 using drivertest::DllProgrammer;
 
 const char* const kSettings[] = {
-    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",   "TAMBERLO_SIM_BASE",  "TAMBERLO_SIM_VOLTS",
-    "TAMBERLO_SIM_CLOCK_HZ",  "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"};
+    "TAMBERLO_SIM_CHIP_FILE", "TAMBERLO_SIM_LPT",      "TAMBERLO_SIM_BASE",
+    "TAMBERLO_SIM_VOLTS",     "TAMBERLO_SIM_CLOCK_HZ", "TAMBERLO_SIM_FAULT",
+    "TAMBERLO_SIM_STUCK",     "TAMBERLO_SIM_VCD",      "TAMBERLO_SIM_XTAL"};
 
 class DriverTest : public ::testing::Test {
 protected:

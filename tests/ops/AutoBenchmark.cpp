@@ -179,7 +179,7 @@ void MeasureAuto(const char* chip, std::uint32_t imageBytes, const char* target)
     SetRuntimeEnv("TAMBERLO_SIM_CHIP", chip);
     for (const char* name :
          {"TAMBERLO_SIM_LPT", "TAMBERLO_SIM_BASE", "TAMBERLO_SIM_VOLTS", "TAMBERLO_SIM_CLOCK_HZ",
-          "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD"})
+          "TAMBERLO_SIM_FAULT", "TAMBERLO_SIM_STUCK", "TAMBERLO_SIM_VCD", "TAMBERLO_SIM_XTAL"})
         SetRuntimeEnv(name, nullptr);
 
     DriverLibrary dll;
@@ -233,8 +233,8 @@ void MeasureAuto(const char* chip, std::uint32_t imageBytes, const char* target)
         << "Auto ended with the message \"" << boxes.Boxes()[0].text << "\": nothing was measured";
     ASSERT_EQ(finalCaption, "Verfify Ok") << "Auto did not run to its end";
     ASSERT_GE(chip.size(), static_cast<size_t>(imageBytes)) << "no chip file " << chipFile;
-    ASSERT_TRUE(std::equal(dlg.HexFile().Image().bytes,
-                           dlg.HexFile().Image().bytes + imageBytes, chip.begin()))
+    ASSERT_TRUE(std::equal(dlg.HexFile().Image().bytes, dlg.HexFile().Image().bytes + imageBytes,
+                           chip.begin()))
         << "the chip does not hold the image after the run";
     ASSERT_GT(g_run.busyDecrements, 0u) << "no busy wait was seen between two port accesses";
 
