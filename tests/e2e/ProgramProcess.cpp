@@ -91,7 +91,7 @@ bool ProgramProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
 }
 
 std::string WindowText(HWND hWnd, DWORD timeoutMs) {
-    char text[512] = {};
+    char text[4096] = {};
     DWORD_PTR length = 0;
     if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                                SMTO_NORMAL, timeoutMs, &length))

@@ -64,15 +64,20 @@ std::string Session::Caption() {
 }
 
 std::vector<std::string> Session::OpenHexFile(const std::string& path) {
-    PressButton(Main(), kOpenHex);
-    HWND open = program->WaitForWindow("Open");
-    if (open == nullptr)
-        return {"<no Open dialog>"};
+    return PressWithFile(Main(), kOpenHex, "Open", path);
+}
+
+std::vector<std::string> Session::PressWithFile(HWND dialog, int id, const char* caption,
+                                                const std::string& path) {
+    PressButton(dialog, id);
+    HWND files = program->WaitForWindow(caption);
+    if (files == nullptr)
+        return {std::string("<no ") + caption + " dialog>"};
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(OpenDialogFileNameField(open), WM_SETTEXT, 0,
+    ::SendMessageTimeoutA(OpenDialogFileNameField(files), WM_SETTEXT, 0,
                           reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 10000, &ignored);
-    ::PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    while (::IsWindow(open))
+    ::PostMessageA(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    while (::IsWindow(files))
         ::Sleep(20);
     return AnswerBoxesUntilIdle();
 }

@@ -31,6 +31,10 @@ public:
     std::string Caption();
     // Opens `path` through the program's Open dialog, as a user types it and presses Open.
     std::vector<std::string> OpenHexFile(const std::string& path);
+    // Presses `id` in `dialog`, answers the file dialog captioned `caption` ("Open",
+    // "Save As") with `path`, then the boxes until the program is idle.
+    std::vector<std::string> PressWithFile(HWND dialog, int id, const char* caption,
+                                           const std::string& path);
 
     std::unique_ptr<ProgramProcess> program;
 
