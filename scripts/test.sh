@@ -78,18 +78,29 @@ ctest --preset native -j "$jobs" -E benchmark || status=1
 for arch in $archs; do
   echo "== windows tests, $arch build"
   build=build/${preset_of[$arch]}
-  rm -f "$build/tests/e2e/programmed-atmega8535.bin"
+  rm -f "$build"/tests/e2e/programmed-atmega*.bin "$build/tests/e2e/fuses-atmega16.bin"
   ctest --preset "${preset_of[$arch]}" -E benchmark || status=1
-  # avrdude verifies the ATmega8535 that the end-to-end test programmed.
-  if out=$(TAMBERLO_SHIM=$PWD/build/native/tests/avrdude/libtamberlo_serbb_shim.so \
-    TAMBERLO_PROGRAMMER_CONF=$PWD/tests/avrdude/tamberlo-serbb.conf \
-    bash tests/avrdude/verify_programmed_chip.sh "$build/tests/e2e/programmed-atmega8535.bin" \
-    "$build/tests/pages-atmega8535.hex" 2>&1); then
-    echo "avrdude verifies the ATmega8535 the $arch program wrote"
+  # avrdude reads what the end-to-end tests wrote: the ATmega8535 and the full ATmega32
+  # they programmed, and the fuses of the ATmega16 whose JTAG the chip window turned off.
+  export TAMBERLO_SHIM=$PWD/build/native/tests/avrdude/libtamberlo_serbb_shim.so
+  export TAMBERLO_PROGRAMMER_CONF=$PWD/tests/avrdude/tamberlo-serbb.conf
+  for pair in "atmega8535 pages-atmega8535.hex" "atmega32 full-32k.hex"; do
+    set -- $pair
+    if ! bash tests/avrdude/verify_programmed_chip.sh "$build/tests/e2e/programmed-$1.bin" \
+      "$build/tests/$2" "$1"; then
+      echo "avrdude does not verify the $1 the $arch program wrote"
+      status=1
+    fi
+  done
+  fuses=$(bash tests/avrdude/avrdude_fuses.sh read atmega16 "$build/tests/e2e/fuses-atmega16.bin" 2>&1)
+  if [ "$fuses" = $'lfuse E1\nhfuse D9' ]; then
+    echo "avrdude reads the fuses the $arch program's chip window wrote: Low E1, High D9"
   else
-    echo "$out"
+    echo "$fuses"
+    echo "avrdude does not read Low E1, High D9 from the ATmega16 the $arch program wrote"
     status=1
   fi
+  unset TAMBERLO_SHIM TAMBERLO_PROGRAMMER_CONF
 done
 
 echo "== release archives"
