@@ -1,16 +1,20 @@
-// Intel HEX parser core: the size limit of a HEX file and the decoding of its text into the 8 KB
-// flash image of the AT90S8535. Portable C++17 with no platform headers; allocates nothing and
-// throws nothing, so the Windows program and the native tests share it unchanged.
+// Intel HEX parser core: the size limit of a HEX file and the decoding of its text into the
+// flash image, 32 KB as the ATmega32's, the largest flash of the chips this program programs.
+// Portable C++17 with no platform headers; allocates nothing and throws nothing, so the Windows
+// program and the native tests share it unchanged.
 #ifndef TAMBERLO_IMAGE_HEXPARSER_H
 #define TAMBERLO_IMAGE_HEXPARSER_H
 
 #include <cstddef>
 #include <cstdint>
 
-// The AT90S8535 holds 4096 program words; byte 2n of the image is the low byte of word n.
-constexpr std::size_t kFlashImageSize = 8192;
-// Largest HEX file the program reads; a file for a full 8 KB flash fits in it.
-constexpr std::size_t kMaxHexFileSize = 24576;
+// The ATmega32 holds 16384 program words; byte 2n of the image is the low byte of word n. A
+// smaller chip takes the start of the image; an image larger than the chip is refused by the
+// operation that would write it, not at load.
+constexpr std::size_t kFlashImageSize = 32768;
+// Largest HEX file the program reads: three file bytes per image byte, so a full 32 KB image
+// in 16-byte records with CR LF, as avr-gcc writes it (92173 bytes), fits with room to spare.
+constexpr std::size_t kMaxHexFileSize = 98304;
 // One record carries at most 255 data bytes (its count is two hex digits).
 constexpr std::size_t kRecordBufferSize = 256;
 // Room for any message the Format* functions produce, a MAX_PATH file name included.
@@ -28,16 +32,20 @@ enum class HexParseStatus {
     Ok,                        // an end-of-file record was reached; the image is loaded
     NotIntelHex,               // no ':' where a record must start, or the data ends inside a record
     ChecksumError,             // a record's bytes do not sum to 0 mod 256
-    DataBeyondFlash,           // a data record reaches past byte 8191
+    DataBeyondFlash,           // a data record reaches past byte 32767 of the flash image
     SegmentAddressUnsupported, // a type 2 record with a nonzero segment
-    LinearAddressUnsupported   // a type 4 record with a nonzero upper address
+    LinearAddressUnsupported,  // a type 4 record with an upper address the parser does not take
+    DataBeyondEeprom           // EEPROM data (image/EepromHex.h) reach past byte 1023
 };
 
 struct HexParseResult {
     HexParseStatus status;
-    std::uint32_t line; // 1-based line of the failing record's ':' (LFs before it + 1); 0 if none
-    // The failing data record's load address, or the base address an extended address record
-    // sets for the records after it (segment x 16, or upper address x 65536).
+    // 1-based line of the failing record's ':' (LFs before it + 1); 0 if none. The EEPROM
+    // parser also gives the line where a NotIntelHex read gave up.
+    std::uint32_t line;
+    // The failing data record's load address (with the base address of the records before it
+    // added, for EEPROM data), or the base address an extended address record sets for the
+    // records after it (segment x 16, or upper address x 65536).
     std::uint32_t address;
 };
 
@@ -53,7 +61,7 @@ int HexDigitValue(char c);
 
 // Copies count bytes to image.bytes[address..], raises image.end to the last index written
 // (never lowers it) and returns 1; writes nothing and returns 0 when count is 0 or the bytes
-// would pass byte 8191.
+// would pass the end of the image (byte kFlashImageSize - 1).
 int StoreRecord(FlashImage image, std::uint32_t address, const unsigned char* data,
                 std::size_t count);
 

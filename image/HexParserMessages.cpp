@@ -2,14 +2,16 @@
 // dialog can show them in a message box without heap strings.
 #include "image/HexParser.h"
 
+#include "image/EepromHex.h"
+
 #include <cstdio>
 
 namespace {
 
 // The end of both extended address messages, after the base address the record sets.
 const char kExtendedAddressesUnsupported[] =
-    " for the data after it. Extended addresses are not supported for the AT90S8535, whose 8 KB "
-    "flash takes 16-bit addresses only.";
+    " for the data after it. Extended addresses are not supported: every chip tamberlo programs, "
+    "up to the 32 KB flash of the ATmega32, takes 16-bit addresses only.";
 
 const char* WriteEmpty(char* buffer, std::size_t size) {
     if (size > 0) {
@@ -37,8 +39,8 @@ const char* FormatHexParseMessage(const HexParseResult& result, char* buffer, st
         return buffer;
     case HexParseStatus::DataBeyondFlash:
         std::snprintf(buffer, size,
-                      "Line %u: data at address 0x%04X does not fit the 8 KB flash of the "
-                      "AT90S8535.",
+                      "Line %u: data at address 0x%04X does not fit the 32 KB flash of the "
+                      "ATmega32, the largest chip tamberlo programs.",
                       line, address);
         return buffer;
     case HexParseStatus::SegmentAddressUnsupported:
@@ -51,6 +53,8 @@ const char* FormatHexParseMessage(const HexParseResult& result, char* buffer, st
                       "Line %u: extended linear address 0x%04X sets base address 0x%X%s", line,
                       address >> 16, address, kExtendedAddressesUnsupported);
         return buffer;
+    case HexParseStatus::DataBeyondEeprom: // only the EEPROM parser gives it
+        return FormatEepromHexMessage(result, buffer, size);
     }
     return WriteEmpty(buffer, size);
 }
@@ -60,8 +64,8 @@ const char* FormatHexFileTooLargeMessage(const char* fileName, char* buffer, std
         return "";
     }
     std::snprintf(buffer, size,
-                  "%s is too large for the AT90S8535: a HEX file for its 8 KB flash is at most "
-                  "%u bytes.",
+                  "%s is too large: a HEX file for the 32 KB flash of the ATmega32, the largest "
+                  "chip tamberlo programs, is at most %u bytes.",
                   fileName != nullptr ? fileName : "The file",
                   static_cast<unsigned>(kMaxHexFileSize));
     return buffer;

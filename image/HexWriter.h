@@ -8,11 +8,13 @@
 #include <cstdint>
 
 // The bytes of a flash read that a file needs: through the last word that is not erased
-// (both bytes 0xFF); 0 for an erased chip. Always even.
+// (both bytes 0xFF); 0 for an erased chip. Always even for an even size (every flash); for
+// an odd one never more than size.
 std::uint32_t FlashBytesToKeep(const unsigned char* flash, std::uint32_t size);
 
 // The text of `count` bytes from address 0 as Intel HEX, into text[0..size). Returns the
-// characters written (no NUL is added), or 0 when `size` is too small for all of it.
+// characters written (no NUL is added), or 0 when `size` is too small for all of it or
+// `count` passes 64 KB (which would need address records); nothing is written then.
 // `count` 0 gives the end-of-file record alone.
 std::size_t WriteIntelHex(const unsigned char* data, std::uint32_t count, char* text,
                           std::size_t size);

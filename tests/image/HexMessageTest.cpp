@@ -12,8 +12,8 @@ namespace {
 TEST(HexMessages, TooLargeFileNamesFileAndLimit) {
     char message[kHexMessageBufferSize];
     EXPECT_STREQ(FormatHexFileTooLargeMessage("C:\\avr\\blink.hex", message, sizeof message),
-                 "C:\\avr\\blink.hex is too large for the AT90S8535: a HEX file for its 8 KB "
-                 "flash is at most 24576 bytes.");
+                 "C:\\avr\\blink.hex is too large: a HEX file for the 32 KB flash of the "
+                 "ATmega32, the largest chip tamberlo programs, is at most 98304 bytes.");
 }
 
 TEST(HexMessages, ExtendedAddressesGiveTheBaseAddressTheyLeadTo) {
@@ -32,7 +32,7 @@ TEST(HexMessages, ExtendedAddressesGiveTheBaseAddressTheyLeadTo) {
         char message[kHexMessageBufferSize];
         const std::string text = FormatHexParseMessage(c.result, message, sizeof message);
         EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
-        EXPECT_NE(text.find("not supported for the AT90S8535"), std::string::npos) << text;
+        EXPECT_NE(text.find("Extended addresses are not supported"), std::string::npos) << text;
     }
 }
 

@@ -120,34 +120,36 @@ const FixtureCase kCases[] = {
      nullptr,
      HexParseStatus::Ok,
      "",
-     0x1FFF,
-     {{0x1FF0, Sequence(0, 16)}}},
+     0x7FFF,
+     {{0x7FF0, Sequence(0, 16)}}},
     {"data_past_flash_end_fails.hex",
      nullptr,
      HexParseStatus::DataBeyondFlash,
-     "Line 3: data at address 0x1FF8 does not fit the 8 KB flash of the AT90S8535.",
+     "Line 3: data at address 0x7FF8 does not fit the 32 KB flash of the ATmega32, the largest "
+     "chip tamberlo programs.",
      0,
      {{0, {0xAA}}}},
     {"data_starts_past_flash_end_fails.hex",
      nullptr,
      HexParseStatus::DataBeyondFlash,
-     "Line 1: data at address 0x2000 does not fit the 8 KB flash of the AT90S8535.",
+     "Line 1: data at address 0x8000 does not fit the 32 KB flash of the ATmega32, the largest "
+     "chip tamberlo programs.",
      0,
      {}},
     {"extended_linear_address_nonzero_fails.hex",
      nullptr,
      HexParseStatus::LinearAddressUnsupported,
      "Line 1: extended linear address 0x0001 sets base address 0x10000 for the data after it. "
-     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
-     "addresses only.",
+     "Extended addresses are not supported: every chip tamberlo programs, up to the 32 KB "
+     "flash of the ATmega32, takes 16-bit addresses only.",
      0,
      {}},
     {"extended_segment_address_nonzero_fails.hex",
      nullptr,
      HexParseStatus::SegmentAddressUnsupported,
      "Line 2: extended segment address 0x1000 sets base address 0x10000 for the data after it. "
-     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
-     "addresses only.",
+     "Extended addresses are not supported: every chip tamberlo programs, up to the 32 KB "
+     "flash of the ATmega32, takes 16-bit addresses only.",
      0,
      {{0, {1}}}},
     // Segment 0x0100 leads to 0x1000, inside the flash: refused all the same, since the data
@@ -156,8 +158,8 @@ const FixtureCase kCases[] = {
      nullptr,
      HexParseStatus::SegmentAddressUnsupported,
      "Line 1: extended segment address 0x0100 sets base address 0x1000 for the data after it. "
-     "Extended addresses are not supported for the AT90S8535, whose 8 KB flash takes 16-bit "
-     "addresses only.",
+     "Extended addresses are not supported: every chip tamberlo programs, up to the 32 KB "
+     "flash of the ATmega32, takes 16-bit addresses only.",
      0,
      {}},
     {"extended_address_bytes_past_the_second_ignored.hex",

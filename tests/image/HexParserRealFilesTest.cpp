@@ -1,6 +1,8 @@
 // Loads every HEX file that generate_real_hex.sh made with avr-objcopy and srec_cat as the program
-// does, size limit first: a file over 24576 bytes must be refused untouched, any other must leave
-// the image up to the end index holding exactly the bytes objcopy reads from the same file.
+// does, size limit first: a file over 98304 bytes must be refused untouched, any other must leave
+// the image up to the end index holding exactly the bytes objcopy reads from the same file. The
+// .eep files avr-objcopy wrote of a program's EEPROM data load as the section's bytes.
+#include "image/EepromHex.h"
 #include "image/HexParser.h"
 #include "tests/image/HexTestFiles.h"
 
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,12 +20,13 @@
 namespace {
 
 // The longest file the program reads, written out here rather than taken from the code.
-constexpr std::uintmax_t kLongestFileLoaded = 24576;
+constexpr std::uintmax_t kLongestFileLoaded = 98304;
 
-std::vector<std::filesystem::path> HexFilesIn(const std::filesystem::path& dir) {
+std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& dir,
+                                           const char* extension) {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().extension() == ".hex") {
+        if (entry.path().extension() == extension) {
             files.push_back(entry.path());
         }
     }
@@ -42,7 +46,7 @@ protected:
 };
 
 TEST_F(HexParserRealFiles, LoadSameBytesAsObjcopyOrAreRefusedForTheirSize) {
-    const std::vector<std::filesystem::path> files = HexFilesIn(TAMBERLO_REAL_HEX_DIR);
+    const std::vector<std::filesystem::path> files = FilesIn(TAMBERLO_REAL_HEX_DIR, ".hex");
     ASSERT_FALSE(files.empty()) << "generate_real_hex.sh wrote no files to "
                                 << TAMBERLO_REAL_HEX_DIR;
 
@@ -82,10 +86,10 @@ TEST_F(HexParserRealFiles, LoadSameBytesAsObjcopyOrAreRefusedForTheirSize) {
 }
 
 TEST_F(HexParserRealFiles, AFileOfExactlyTheLimitLoadsAndOneByteMoreIsRefused) {
-    const std::filesystem::path atLimit = RealHexFile("padded_to_24576_bytes.hex");
-    const std::filesystem::path pastLimit = RealHexFile("padded_to_24577_bytes.hex");
-    ASSERT_EQ(std::filesystem::file_size(atLimit), 24576u);
-    ASSERT_EQ(std::filesystem::file_size(pastLimit), 24577u);
+    const std::filesystem::path atLimit = RealHexFile("padded_to_98304_bytes.hex");
+    const std::filesystem::path pastLimit = RealHexFile("padded_to_98305_bytes.hex");
+    ASSERT_EQ(std::filesystem::file_size(atLimit), 98304u);
+    ASSERT_EQ(std::filesystem::file_size(pastLimit), 98305u);
 
     const std::optional<HexParseResult> result =
         LoadHexFileAsTheProgramDoes(atLimit.string(), image);
@@ -94,6 +98,36 @@ TEST_F(HexParserRealFiles, AFileOfExactlyTheLimitLoadsAndOneByteMoreIsRefused) {
     EXPECT_EQ(imageEnd, kFlashImageSize - 1);
 
     EXPECT_FALSE(LoadHexFileAsTheProgramDoes(pastLimit.string(), image).has_value());
+}
+
+// Each program with EEPROM data gives two .eep files: one written with --change-section-lma
+// .eeprom=0, one at avr-objcopy's own 0x810000 (an extended linear address record 0x0081).
+TEST(EepromRealFiles, EepFilesLoadTheSectionBytesWithOrWithoutTheAddressChange) {
+    const std::vector<std::filesystem::path> files = FilesIn(TAMBERLO_REAL_HEX_DIR, ".eep");
+    unsigned atObjcopyBase = 0;
+    for (const std::filesystem::path& eepPath : files) {
+        SCOPED_TRACE(eepPath.filename().string());
+        const std::vector<unsigned char> text = ReadWholeFile(eepPath.string());
+        const std::vector<unsigned char> expected = ReadWholeFile(eepPath.string() + ".bin");
+        ASSERT_FALSE(expected.empty());
+        const std::string upperAddress0081 = ":020000040081";
+        if (std::search(text.begin(), text.end(), upperAddress0081.begin(),
+                        upperAddress0081.end()) != text.end()) {
+            ++atObjcopyBase;
+        }
+
+        auto image = std::make_unique<EepromImage>();
+        const HexParseResult result = ParseEepromHex(text.data(), text.size(), image.get());
+        ASSERT_EQ(result.status, HexParseStatus::Ok);
+        ASSERT_EQ(image->count, expected.size());
+        ASSERT_EQ(image->end, expected.size());
+        for (std::size_t i = 0; i < kEepromImageSize; ++i) {
+            ASSERT_EQ(image->present[i], i < expected.size()) << "EEPROM byte " << i;
+        }
+        ASSERT_EQ(std::memcmp(image->bytes, expected.data(), expected.size()), 0);
+    }
+    EXPECT_EQ(files.size(), 2 * atObjcopyBase) << "one of each for every program";
+    EXPECT_GT(atObjcopyBase, 0u);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the HEX parser fuzzer for a bounded time, seeded with the fixtures; libFuzzer exits
+# Runs the HEX core fuzzer for a bounded time, seeded with the fixtures; libFuzzer exits
 # non-zero on any crash, sanitizer report, leak or timeout, which fails the ctest test.
 set -euo pipefail
 fuzzer=$1

@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -39,17 +40,22 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 const char kGoodHex[] = ":0400000001020304F2\r\n:02000600AABB93\r\n:00000001FF\r\n";
 const char kBadChecksum[] = ":0400000001020304F2\r\n:02000600AABB94\r\n:00000001FF\r\n";
 
+// The largest flash (the ATmega32's) and the longest HEX file the program reads, written out
+// here rather than taken from the code.
+constexpr size_t kFullFlashBytes = 32768;
+constexpr size_t kLongestFile = 98304;
+
 // Byte i of the full flash image the files below hold.
 unsigned char FullFlashByte(size_t i) {
     return static_cast<unsigned char>(i * 7 + 3);
 }
 
-// A HEX file of exactly `size` bytes holding the whole 8 KB flash: 16-byte records with
-// CR LF, blank lines between the first records to make up the size, and the end-of-file
-// record as its very last bytes.
+// A HEX file of exactly `size` bytes holding the whole 32 KB flash: 16-byte records with
+// CR LF (92173 bytes with the end-of-file record), blank lines between the first records to
+// make up the size, and the end-of-file record as its very last bytes.
 std::string FullFlashHexOfSize(size_t size) {
     std::vector<std::string> records;
-    for (unsigned address = 0; address < 8192; address += 16) {
+    for (unsigned address = 0; address < kFullFlashBytes; address += 16) {
         char record[64];
         unsigned sum = 16 + (address >> 8) + (address & 0xFF);
         int length = std::snprintf(record, sizeof record, ":10%04X00", address);
@@ -172,11 +178,11 @@ TEST_F(HexLoaderTest, ABrokenFileShowsItsMessageAndNothingCountsAsLoaded) {
     EXPECT_EQ(dlg.HexFile().Image().end, 0u);
 }
 
-TEST_F(HexLoaderTest, AFileTooLargeForTheChipIsRefusedBeforeItIsRead) {
+TEST_F(HexLoaderTest, AFileTooLargeIsRefusedBeforeItIsRead) {
     const std::string good = TempPath("loader-good.hex");
     const std::string large = TempPath("loader-large.hex");
     WriteFile(good, kGoodHex);
-    WriteFile(large, std::string(24577, '\n'));
+    WriteFile(large, std::string(kLongestFile + 1, '\n'));
     Run([&](HWND dialog) {
         Load(dialog, good);
         std::memset(dlg.HexFile().FileBuffer() + 100, 0x5A, 16);
@@ -295,33 +301,35 @@ TEST_F(HexLoaderTest, TheOpenDialogOffersThreeFiltersAndSetsNoOptionsOfItsOwn) {
 TEST_F(HexLoaderTest, ASecondFileLeavesNothingOfTheFirst) {
     const std::string first = TempPath("loader-first.hex");
     const std::string second = TempPath("loader-second.hex");
-    WriteFile(first, FullFlashHexOfSize(24000));
+    WriteFile(first, FullFlashHexOfSize(95000));
     WriteFile(second, kGoodHex);
     Run([&](HWND dialog) {
         Load(dialog, first);
-        ASSERT_EQ(dlg.HexFile().Image().end, 8191u);
+        ASSERT_EQ(dlg.HexFile().Image().end, kFullFlashBytes - 1);
         Load(dialog, second);
         EXPECT_EQ(Caption(::GetDlgItem(dialog, IDC_PROGRESS)), "Load Hex File Ok");
     });
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(dlg.HexFile().Image().end, 7u);
     EXPECT_EQ(dlg.HexFile().FileLength(), std::strlen(kGoodHex));
-    unsigned char expected[8192] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
-    for (size_t i = 0; i < sizeof expected; ++i)
+    std::vector<unsigned char> expected(kFullFlashBytes, 0x00);
+    const unsigned char secondFile[8] = {1, 2, 3, 4, 0, 0, 0xAA, 0xBB};
+    std::copy(secondFile, secondFile + sizeof secondFile, expected.begin());
+    for (size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(dlg.HexFile().Image().bytes[i], expected[i]) << "image byte " << i;
 }
 
-TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
-    const std::string atLimit = TempPath("loader-24576.hex");
-    const std::string pastLimit = TempPath("loader-24577.hex");
-    WriteFile(atLimit, FullFlashHexOfSize(24576));
-    WriteFile(pastLimit, FullFlashHexOfSize(24577));
+TEST_F(HexLoaderTest, AFileOfExactly98304BytesLoadsAndOneByteMoreIsRefused) {
+    const std::string atLimit = TempPath("loader-98304.hex");
+    const std::string pastLimit = TempPath("loader-98305.hex");
+    WriteFile(atLimit, FullFlashHexOfSize(kLongestFile));
+    WriteFile(pastLimit, FullFlashHexOfSize(kLongestFile + 1));
     std::string captionAfterLimit;
     Run([&](HWND dialog) {
         HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
         Load(dialog, atLimit);
         captionAfterLimit = Caption(progress);
-        EXPECT_EQ(dlg.HexFile().FileLength(), 24576u);
+        EXPECT_EQ(dlg.HexFile().FileLength(), kLongestFile);
         ::SetWindowTextA(progress, "Erase Ok");
         Load(dialog, pastLimit);
         EXPECT_EQ(Caption(progress), "Erase Ok");
@@ -329,12 +337,13 @@ TEST_F(HexLoaderTest, AFileOfExactly24576BytesLoadsAndOneByteMoreIsRefused) {
     });
     EXPECT_EQ(captionAfterLimit, "Load Hex File Ok");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, pastLimit + " is too large for the AT90S8535: a HEX file "
-                                                 "for its 8 KB flash is at most 24576 bytes.");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              pastLimit + " is too large: a HEX file for the 32 KB flash of the ATmega32, the "
+                          "largest chip tamberlo programs, is at most 98304 bytes.");
     EXPECT_EQ(boxes.Boxes()[0].caption, "tamberlo");
     // The refused file changed nothing: the first file's whole flash is still loaded.
-    EXPECT_EQ(dlg.HexFile().Image().end, 8191u);
-    for (size_t i = 0; i < 8192; ++i)
+    EXPECT_EQ(dlg.HexFile().Image().end, kFullFlashBytes - 1);
+    for (size_t i = 0; i < kFullFlashBytes; ++i)
         ASSERT_EQ(dlg.HexFile().Image().bytes[i], FullFlashByte(i)) << "image byte " << i;
 }
 
