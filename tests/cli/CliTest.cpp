@@ -117,8 +117,8 @@ struct CliCase {
     int status;
     // Lines of stdout, each whole and in this order (others may come between), and texts of
     // stderr in this order.
-    std::vector<std::string> outLines;
-    std::vector<std::string> errTexts;
+    std::vector<std::string> outLines = {};
+    std::vector<std::string> errTexts = {};
     ChipStart start = ChipStart::Erased;
     ChipAfter after = ChipAfter::Unchanged;
     Environment environment = {};
@@ -126,7 +126,30 @@ struct CliCase {
     // Nothing reaches the port: no access to the simulated board is made at all.
     bool portUntouched = false;
     std::function<void(const CliResult&)> extra = nullptr;
+
+    CliCase& Out(std::vector<std::string> lines) { return outLines = std::move(lines), *this; }
+    CliCase& Err(std::vector<std::string> texts) { return errTexts = std::move(texts), *this; }
+    CliCase& Chip(ChipStart before, ChipAfter then) { return start = before, after = then, *this; }
+    CliCase& Env(Environment more) { return environment = std::move(more), *this; }
+    CliCase& Settings(const char* text) { return settings = text, *this; }
+    CliCase& Extra(std::function<void(const CliResult&)> check) {
+        return extra = std::move(check), *this;
+    }
 };
+
+// A command line run on the board.
+CliCase Run(const char* name, std::string arguments, int status) {
+    return CliCase{name, std::move(arguments), status};
+}
+
+// A command line refused with status 2 before the port is touched; the chip holds a program
+// that must stay as it is.
+CliCase Refused(const char* name, std::string arguments, std::string error) {
+    CliCase refused{name, std::move(arguments), 2, {}, {std::move(error)}};
+    refused.start = ChipStart::Blink;
+    refused.portUntouched = true;
+    return refused;
+}
 
 std::string Expand(std::string text) {
     for (const auto& [key, value] :
@@ -151,11 +174,11 @@ void WriteFixtures() {
     WriteText(Work("checksum.hex"), ":0400000001020304F0\r\n" + std::string(kEndRecord));
     WriteText(Work("notes.txt"), "this is no HEX file\r\n");
     // Data at the flash's last 16 bytes of an ATmega32: a 32 KB image.
-    WriteText(Work("32k.hex"),
-              Record(0x0000, {0x0C, 0x94}) +
-                  Record(0x7FF0, std::vector<unsigned char>(16, 0x5A)) + kEndRecord);
-    WriteText(Work("data.eep"), Record(0x0000, {0xDE, 0xAD, 0xBE, 0xEF}) +
-                                    Record(0x01FF, {0x42}) + kEndRecord);
+    WriteText(Work("32k.hex"), Record(0x0000, {0x0C, 0x94}) +
+                                   Record(0x7FF0, std::vector<unsigned char>(16, 0x5A)) +
+                                   kEndRecord);
+    WriteText(Work("data.eep"),
+              Record(0x0000, {0xDE, 0xAD, 0xBE, 0xEF}) + Record(0x01FF, {0x42}) + kEndRecord);
     // EEPROM data at byte 0x300, past the AT90S8535's 512 bytes.
     WriteText(Work("far.eep"), Record(0x0300, {0x01}) + kEndRecord);
     WriteText(Work("old.hex"), "old content\r\n");
@@ -187,8 +210,9 @@ TEST_P(CliTableTest, Runs) {
     const CliResult result = RunCli(kProgram, Expand(c.arguments), kWork, environment);
 
     ASSERT_TRUE(result.ended) << "stdout:\n" << result.out << "stderr:\n" << result.err;
-    EXPECT_EQ(result.status, static_cast<DWORD>(c.status))
-        << "stdout:\n" << result.out << "stderr:\n" << result.err;
+    EXPECT_EQ(result.status, static_cast<DWORD>(c.status)) << "stdout:\n"
+                                                           << result.out << "stderr:\n"
+                                                           << result.err;
     auto line = result.outLines.begin();
     for (const std::string& wanted : c.outLines) {
         line = std::find(line, result.outLines.end(), Expand(wanted));
@@ -205,8 +229,9 @@ TEST_P(CliTableTest, Runs) {
               result.outLines.end())
         << "a caption repeated:\n"
         << result.out;
-    if (c.portUntouched)
+    if (c.portUntouched) {
         EXPECT_FALSE(Exists(trace)) << "the port was touched";
+    }
 
     const std::vector<unsigned char> after = ReadBytes(chipFile);
     switch (c.after) {
@@ -229,194 +254,196 @@ TEST_P(CliTableTest, Runs) {
         c.extra(result);
 }
 
-const std::vector<std::string> kAutoLines = {
-    "Erase",         "Erase Ok",         "Blank Check", "Blank Ok",   "Program Flash",
-    "Program Flash 50%", "Program Flash Ok", "Verfy Flash", "Verify Flash 50%", "Verfify Ok"};
+const std::vector<std::string> kAutoLines = {"Erase",
+                                             "Erase Ok",
+                                             "Blank Check",
+                                             "Blank Ok",
+                                             "Program Flash",
+                                             "Program Flash 50%",
+                                             "Program Flash Ok",
+                                             "Verfy Flash",
+                                             "Verify Flash 50%",
+                                             "Verfify Ok"};
 
 const CliCase kCases[] = {
     // The command line, refused before the port is touched.
-    {"NoOperation", "", 2, {}, {"tamberlo-cli: no operation given"}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"UnknownOption", "--erase --bogus", 2, {},
-     {"tamberlo-cli: unknown option '--bogus'.\r\nTry 'tamberlo-cli --help' for the options."},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"NoOptionAtAll", "{blink}", 2, {}, {"is not an option"}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"PortOutOfRange", "--lpt 4 --erase", 2, {}, {"--lpt takes 1, 2 or 3, not '4'."},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"DelayOutOfRange", "--delay-bit=11 --erase", 2, {},
-     {"--delay-bit takes a whole number from 1 to 10, not '11'."}, ChipStart::Blink,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"DelayNotANumber", "--delay-byte 2x --erase", 2, {},
-     {"--delay-byte takes a whole number from 1 to 10, not '2x'."}, ChipStart::Blink,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"ValueForAnOptionWithout", "--erase=yes", 2, {}, {"--erase takes no value."},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"MissingValue", "--erase --program", 2, {}, {"--program needs a value."},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"LockOutOfRange", "--lock 3", 2, {}, {"--lock takes 1 (lock bit 1) or 2"},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"FusesWithoutColon", "--fuses E1", 2, {}, {"--fuses takes LOW:HIGH"}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"FusesNotHex", "--fuses=E1:G9", 2, {}, {"not 'E1:G9'"}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"RiskyClockWithoutYes", "--erase --fuses FF:D9", 2, {},
-     {"Warning: this clock needs a crystal or ceramic resonator on XTAL1 and XTAL2. If the "
-      "board has no such part, the chip will not answer again until a clock is fed into XTAL1 "
-      "(pin 13).",
-      "--fuses FF:D9: nothing was written. Give --yes to write these fuses all the same."},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
+    Refused("NoOperation", "", "tamberlo-cli: no operation given"),
+    Refused("UnknownOption", "--erase --bogus",
+            "tamberlo-cli: unknown option '--bogus'.\r\nTry 'tamberlo-cli --help' for the "
+            "options."),
+    Refused("NoOptionAtAll", "{blink}", "'{blink}' is not an option"),
+    Refused("PortOutOfRange", "--lpt 4 --erase", "--lpt takes 1, 2 or 3, not '4'."),
+    Refused("DelayOutOfRange", "--delay-bit=11 --erase",
+            "--delay-bit takes a whole number from 1 to 10, not '11'."),
+    Refused("DelayNotANumber", "--delay-byte 2x --erase",
+            "--delay-byte takes a whole number from 1 to 10, not '2x'."),
+    Refused("ValueForAnOptionWithout", "--erase=yes", "--erase takes no value."),
+    Refused("MissingValue", "--erase --program", "--program needs a value."),
+    Refused("LockOutOfRange", "--lock 3", "--lock takes 1 (lock bit 1) or 2"),
+    Refused("FusesWithoutColon", "--fuses E1", "--fuses takes LOW:HIGH"),
+    Refused("FusesNotHex", "--fuses=E1:G9", "not 'E1:G9'"),
+    Refused("RiskyClockWithoutYes", "--erase --fuses FF:D9", "")
+        .Err({"Warning: this clock needs a crystal or ceramic resonator on XTAL1 and XTAL2. If "
+              "the board has no such part, the chip will not answer again until a clock is fed "
+              "into XTAL1 (pin 13).\r\n",
+              "\r\n--fuses FF:D9: nothing was written. Give --yes to write these fuses all the "
+              "same."}),
 
     // Files, read and parsed before the first operation: the window's messages.
-    {"MissingFile", "--erase --program {work}\\missing.hex", 2, {},
-     {"{work}\\missing.hex was not found."}, ChipStart::Blink, ChipAfter::Unchanged, {},
-     kSettings, true},
-    {"ChecksumError", "--erase --auto {work}\\checksum.hex", 2, {}, {"Check sum error"},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"NoHexFile", "--verify={work}\\notes.txt", 2, {}, {"File not intel hex format"},
-     ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, true},
-    {"TwoFlashFiles", "--program {blink} --verify {work}\\32k.hex", 2, {},
-     {"--program, --verify and --auto take one file per run"}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"EepromFileBroken", "--eeprom-write {work}\\checksum.hex", 2, {}, {"Check sum error"},
-     ChipStart::Erased, ChipAfter::Unchanged, {}, kSettings, true},
-    {"ReadIntoMissingFolder", "--flash-read {work}\\nowhere\\out.hex", 2, {},
-     {"{work}\\nowhere\\out.hex contains an invalid path."}, ChipStart::Blink,
-     ChipAfter::Unchanged, {}, kSettings, true},
-    {"ReadOntoAFolder", "--eeprom-read {work}\\folder.hex", 2, {},
-     {"{work}\\folder.hex is a folder"}, ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings,
-     true},
+    Refused("MissingFile", "--erase --program {work}\\missing.hex",
+            "{work}\\missing.hex was not found."),
+    Refused("ChecksumError", "--erase --auto {work}\\checksum.hex", "Check sum error"),
+    Refused("NoHexFile", "--verify={work}\\notes.txt", "File not intel hex format"),
+    Refused("TwoFlashFiles", "--program {blink} --verify {work}\\32k.hex",
+            "--program, --verify and --auto take one file per run"),
+    Refused("EepromFileBroken", "--eeprom-write {work}\\checksum.hex",
+            "Line 1: the record's checksum does not match: the file is damaged or was edited "
+            "by hand."),
+    Refused("ReadIntoMissingFolder", "--flash-read {work}\\nowhere\\out.hex",
+            "{work}\\nowhere\\out.hex contains an invalid path."),
+    Refused("ReadOntoAFolder", "--eeprom-read {work}\\folder.hex",
+            "{work}\\folder.hex is a folder"),
 
     // The settings file, read where the window finds it, never written.
-    {"StoredPortIsNoPort", "--blank", 2, {},
-     {"holds LPT PORT=7, which is not a printer port of this program.\r\nPlease choose Lpt1, "
-      "Lpt2 or Lpt3."},
-     ChipStart::Erased, ChipAfter::Unchanged, {}, "[TAMBERLO]\r\nLPT PORT=7\r\n", true},
-    {"StoredBaseIsNoAddress", "--blank", 2, {},
-     {"holds LPT1 BASE=zz, which is not a usable printer-port address."}, ChipStart::Erased,
-     ChipAfter::Unchanged, {}, "[TAMBERLO]\r\nLPT PORT=1\r\nLPT1 BASE=zz\r\n", true},
-    {"GivenPortsBaseIsNoAddress", "--lpt 2 --blank", 2, {},
-     {"holds LPT2 BASE=0x10000, which is not a usable printer-port address."},
-     ChipStart::Erased, ChipAfter::Unchanged, {},
-     "[TAMBERLO]\r\nLPT PORT=1\r\nLPT2 BASE=0x10000\r\n", true},
-    {"StoredDelayOutOfRange", "--blank", 2, {},
-     {"holds DELAY BIT=15, which is not a delay from 1 to 10.\r\nGive --delay-bit with a delay "
-      "from 1 to 10, or correct the file."},
-     ChipStart::Erased, ChipAfter::Unchanged, {},
-     "[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=15\r\n", true},
-    {"GivenDelayReplacesStoredOne", "--delay-bit 2 --blank", 0, {"Blank Ok"}, {},
-     ChipStart::Erased, ChipAfter::Unchanged, {}, "[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=15\r\n"},
-    {"NoSettingsFileUsesLpt1", "--blank", 0, {"Blank Check", "Blank Ok"},
-     {"No printer port is chosen in ", "tamberlo.INI: using Lpt1 (0x378). --lpt 1, 2 or 3 "
-                                       "chooses one."},
-     ChipStart::Erased, ChipAfter::Unchanged, {}, nullptr},
-    {"GivenPort", "--lpt=2 --blank", 0, {"Blank Ok"}, {}, ChipStart::Erased,
-     ChipAfter::Unchanged, {{"TAMBERLO_SIM_LPT", "2"}}},
-    {"StoredPortAndBase", "--blank", 0, {"Blank Ok"}, {}, ChipStart::Erased, ChipAfter::Unchanged,
-     {{"TAMBERLO_SIM_BASE", "0xD010"}}, "[TAMBERLO]\r\nLPT PORT=3\r\nLPT3 BASE=0xD010\r\n"},
-    {"CableOnAnotherPort", "--lpt 2 --blank", 4, {}, {kNoAnswer}, ChipStart::Erased,
-     ChipAfter::Unchanged},
+    Refused("StoredPortIsNoPort", "--blank",
+            "holds LPT PORT=7, which is not a printer port of this program.\r\nPlease choose "
+            "Lpt1, Lpt2 or Lpt3.")
+        .Settings("[TAMBERLO]\r\nLPT PORT=7\r\n"),
+    Refused("StoredBaseIsNoAddress", "--blank",
+            "holds LPT1 BASE=zz, which is not a usable printer-port address.")
+        .Settings("[TAMBERLO]\r\nLPT PORT=1\r\nLPT1 BASE=zz\r\n"),
+    Refused("GivenPortsBaseIsNoAddress", "--lpt 2 --blank",
+            "holds LPT2 BASE=0x10000, which is not a usable printer-port address.")
+        .Settings("[TAMBERLO]\r\nLPT PORT=1\r\nLPT2 BASE=0x10000\r\n"),
+    Refused("StoredDelayOutOfRange", "--blank",
+            "holds DELAY BIT=15, which is not a delay from 1 to 10.\r\nGive --delay-bit with a "
+            "delay from 1 to 10, or correct the file.")
+        .Settings("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=15\r\n"),
+    Run("GivenDelayReplacesStoredOne", "--delay-bit 2 --blank", 0)
+        .Out({"Blank Ok"})
+        .Settings("[TAMBERLO]\r\nLPT PORT=1\r\nDELAY BIT=15\r\n"),
+    Run("NoSettingsFileUsesLpt1", "--blank", 0)
+        .Out({"Blank Check", "Blank Ok"})
+        .Err({"No printer port is chosen in ",
+              "tamberlo.INI: using Lpt1 (0x378). --lpt 1, 2 or 3 chooses one."})
+        .Settings(nullptr),
+    Run("GivenPort", "--lpt=2 --blank", 0).Out({"Blank Ok"}).Env({{"TAMBERLO_SIM_LPT", "2"}}),
+    Run("StoredPortAndBase", "--blank", 0)
+        .Out({"Blank Ok"})
+        .Env({{"TAMBERLO_SIM_BASE", "0xD010"}})
+        .Settings("[TAMBERLO]\r\nLPT PORT=3\r\nLPT3 BASE=0xD010\r\n"),
+    Run("CableOnAnotherPort", "--lpt 2 --blank", 4).Err({kNoAnswer}),
 
     // The operations, in the window's words, and the chip afterwards.
-    {"Auto", "--auto {blink}", 0, kAutoLines, {}, ChipStart::Erased, ChipAfter::Blink, {}, kSettings,
-     false,
-     [](const CliResult& r) {
-         EXPECT_TRUE(r.err.empty()) << r.err;
-         EXPECT_EQ(r.outLines.back(), "Verfify Ok");
-     }},
-    {"StepByStep", "--erase --blank --program={blink} --verify {blink} --delay-byte 2", 0,
-     {"Erase Ok", "Blank Ok", "Program Flash Ok", "Verfify Ok"}, {}, ChipStart::Blink,
-     ChipAfter::Blink},
-    {"Quiet", "--quiet --auto {blink}", 0, {}, {}, ChipStart::Erased, ChipAfter::Blink, {},
-     kSettings, false,
-     [](const CliResult& r) { EXPECT_EQ(r.out + r.err, ""); }},
-    {"NotBlank", "--blank", 1, {"Blank Check"}, {"Not Blank"}, ChipStart::Blink,
-     ChipAfter::Unchanged},
-    {"VerifyError", "--verify {blink}", 1, {"Verfy Flash"}, {"Verify Error"}, ChipStart::Erased,
-     ChipAfter::Unchanged},
-    {"StopsAtTheFirstFailure", "--blank --erase", 1, {}, {"Not Blank"}, ChipStart::Blink,
-     ChipAfter::Unchanged,
-     {},
-     kSettings,
-     false,
-     [](const CliResult& r) {
-         EXPECT_EQ(std::count(r.outLines.begin(), r.outLines.end(), "Erase"), 0) << r.out;
-     }},
-    {"Lock1", "--lock 1", 0, {"Lock 1 Bit", "Lock 1 Bit Ok"}, {}, ChipStart::Blink,
-     ChipAfter::Lock1},
-    {"ReadChip", "--read-chip --quiet", 0,
-     {"Chip: AT90S8535, signature 1E 93 03", "Lock bits: no lock", "Serial programming: on",
-      "Short start-up (FSTRT): off"},
-     {}, ChipStart::Blink, ChipAfter::Unchanged},
-    {"FusesOnAnAt90s", "--fuses E1:D9", 5, {},
-     {"The AT90S8535 has no fuse bytes that the cable can write: of its fuse bits only FSTRT "
-      "(short start-up) can be changed.\r\nNothing was written."},
-     ChipStart::Blink, ChipAfter::Unchanged},
-    {"FusesChangingSpien", "--fuses=E1:FF", 2, {},
-     {"These fuses would change SPIEN (serial programming enabled) of the ATmega16."},
-     ChipStart::None, ChipAfter::Unchanged, {{"TAMBERLO_SIM_CHIP", "atmega16"}}},
-    {"FlashRead", "--flash-read {work}\\old.hex", 0, {"Read Flash", "Read Flash Ok"},
-     {}, ChipStart::Blink, ChipAfter::Unchanged, {}, kSettings, false,
-     [](const CliResult& r) {
-         const std::vector<unsigned char> blink = Blink();
-         std::vector<unsigned char> read = HexBytes(ReadText(Work("old.hex")));
-         ASSERT_GE(read.size(), blink.size() - 1);
-         read.resize(blink.size(), 0xFF);
-         EXPECT_EQ(read, blink);
-         EXPECT_NE(std::find(r.outLines.begin(), r.outLines.end(),
-                             "The flash of the AT90S8535 was read: " +
-                                 std::to_string(HexBytes(ReadText(Work("old.hex"))).size()) +
-                                 " bytes written to " + Work("old.hex") + "."),
-                   r.outLines.end())
-             << r.out;
-         EXPECT_TRUE(WorkFiles("tam*.tmp").empty());
-     }},
-    {"FlashReadOfAnErasedChip", "--flash-read {work}\\erased.hex", 0,
-     {"The flash of the AT90S8535 is erased: {work}\\erased.hex holds only the end-of-file "
-      "record."},
-     {}, ChipStart::Erased, ChipAfter::Unchanged, {}, kSettings, false,
-     [](const CliResult&) { EXPECT_EQ(ReadText(Work("erased.hex")), kEndRecord); }},
-    {"ReadLockedKeepsTheOldFile", "--flash-read {work}\\old.hex", 5, {},
-     {"The lock bits of the AT90S8535 forbid reading it back."}, ChipStart::BlinkLocked2,
-     ChipAfter::Unchanged, {}, kSettings, false,
-     [](const CliResult&) {
-         EXPECT_EQ(ReadText(Work("old.hex")), "old content\r\n");
-         EXPECT_TRUE(WorkFiles("tam*.tmp").empty());
-     }},
-    {"EepromWriteAndRead", "--eeprom-write {work}\\data.eep --eeprom-read {work}\\read.eep", 0,
-     {"Write EEPROM Ok",
-      "EEPROM written: 5 of the file's 5 bytes differed from the AT90S8535's and were written and "
-      "read back.",
-      "Read EEPROM Ok",
-      "The EEPROM of the AT90S8535 was read: 512 bytes written to {work}\\read.eep."},
-     {}, ChipStart::Erased, ChipAfter::CheckedByExtra, {}, kSettings, false,
-     [](const CliResult&) {
-         std::vector<unsigned char> eeprom(512, 0xFF);
-         eeprom[0] = 0xDE, eeprom[1] = 0xAD, eeprom[2] = 0xBE, eeprom[3] = 0xEF;
-         eeprom[0x1FF] = 0x42;
-         EXPECT_EQ(HexBytes(ReadText(Work("read.eep"))), eeprom);
-         const std::vector<unsigned char> chip = ReadBytes(Work("chip.bin"));
-         ASSERT_EQ(chip.size(), kAt90s8535ChipFile);
-         EXPECT_TRUE(std::equal(eeprom.begin(), eeprom.end(), chip.begin() + kAt90s8535Flash));
-     }},
-    {"EepromFileTooLarge", "--eeprom-write {work}\\far.eep", 5, {},
-     {"The EEPROM file holds data up to byte 769, more than the 512 bytes of EEPROM of the "
-      "AT90S8535 on the cable."},
-     ChipStart::Blink, ChipAfter::Unchanged},
-    {"ImageTooLarge", "--auto {work}\\32k.hex", 5, {},
-     {"The loaded file holds 32768 bytes of program, more than the 8192 bytes of flash of the "
-      "AT90S8535 on the cable.\r\nNothing was written."},
-     ChipStart::Blink, ChipAfter::Unchanged},
+    Run("Auto", "--auto {blink}", 0)
+        .Out(kAutoLines)
+        .Chip(ChipStart::Erased, ChipAfter::Blink)
+        .Extra([](const CliResult& r) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.outLines.back(), "Verfify Ok");
+        }),
+    Run("StepByStep", "--erase --blank --program={blink} --verify {blink} --delay-byte 2", 0)
+        .Out({"Erase Ok", "Blank Ok", "Program Flash Ok", "Verfify Ok"})
+        .Chip(ChipStart::Blink, ChipAfter::Blink),
+    Run("Quiet", "--quiet --auto {blink}", 0)
+        .Chip(ChipStart::Erased, ChipAfter::Blink)
+        .Extra([](const CliResult& r) { EXPECT_EQ(r.out + r.err, ""); }),
+    Run("NotBlank", "--blank", 1)
+        .Out({"Blank Check"})
+        .Err({"Not Blank"})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged),
+    Run("VerifyError", "--verify {blink}", 1).Out({"Verfy Flash"}).Err({"Verify Error"}),
+    Run("StopsAtTheFirstFailure", "--blank --erase", 1)
+        .Err({"Not Blank"})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged)
+        .Extra([](const CliResult& r) {
+            EXPECT_EQ(std::count(r.outLines.begin(), r.outLines.end(), "Erase"), 0) << r.out;
+        }),
+    Run("Lock1", "--lock 1", 0)
+        .Out({"Lock 1 Bit", "Lock 1 Bit Ok"})
+        .Chip(ChipStart::Blink, ChipAfter::Lock1),
+    Run("ReadChip", "--read-chip --quiet", 0)
+        .Out({"Chip: AT90S8535, signature 1E 93 03", "Lock bits: no lock", "Serial programming: on",
+              "Short start-up (FSTRT): off"})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged),
+    Run("FusesOnAnAt90s", "--fuses E1:D9", 5)
+        .Err({"The AT90S8535 has no fuse bytes that the cable can write: of its fuse bits only "
+              "FSTRT (short start-up) can be changed.\r\nNothing was written."})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged),
+    Run("FusesChangingSpien", "--fuses=E1:FF", 2)
+        .Err({"These fuses would change SPIEN (serial programming enabled) of the "
+              "ATmega16/ATmega16A. The cable cannot change it, and without it the chip no longer "
+              "answers the cable: keep the High fuse's bit 5 as the chip holds it.\r\nNothing "
+              "was written."})
+        .Chip(ChipStart::None, ChipAfter::Unchanged)
+        .Env({{"TAMBERLO_SIM_CHIP", "atmega16"}}),
+    Run("FlashRead", "--flash-read {work}\\old.hex", 0)
+        .Out({"Read Flash", "Read Flash Ok"})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged)
+        .Extra([](const CliResult& r) {
+            const std::vector<unsigned char> blink = Blink();
+            const std::vector<unsigned char> read = HexBytes(ReadText(Work("old.hex")));
+            ASSERT_GE(read.size(), blink.size() - 1);
+            std::vector<unsigned char> padded = read;
+            padded.resize(blink.size(), 0xFF);
+            EXPECT_EQ(padded, blink);
+            EXPECT_NE(
+                std::find(r.outLines.begin(), r.outLines.end(),
+                          "The flash of the AT90S8535 was read: " + std::to_string(read.size()) +
+                              " bytes written to " + Work("old.hex") + "."),
+                r.outLines.end())
+                << r.out;
+            EXPECT_EQ(WorkFiles("tam*.tmp"), std::vector<std::string>{});
+        }),
+    Run("FlashReadOfAnErasedChip", "--flash-read {work}\\erased.hex", 0)
+        .Out({"The flash of the AT90S8535 is erased: {work}\\erased.hex holds only the "
+              "end-of-file record."})
+        .Extra([](const CliResult&) { EXPECT_EQ(ReadText(Work("erased.hex")), kEndRecord); }),
+    Run("ReadLockedKeepsTheOldFile", "--flash-read {work}\\old.hex", 5)
+        .Err({"The lock bits of the AT90S8535 forbid reading it back."})
+        .Chip(ChipStart::BlinkLocked2, ChipAfter::Unchanged)
+        .Extra([](const CliResult&) {
+            EXPECT_EQ(ReadText(Work("old.hex")), "old content\r\n");
+            EXPECT_EQ(WorkFiles("tam*.tmp"), std::vector<std::string>{});
+        }),
+    Run("EepromWriteAndRead", "--eeprom-write {work}\\data.eep --eeprom-read {work}\\read.eep", 0)
+        .Out({"Write EEPROM Ok",
+              "EEPROM written: 5 of the file's 5 bytes differed from the AT90S8535's and were "
+              "written and read back.",
+              "Read EEPROM Ok",
+              "The EEPROM of the AT90S8535 was read: 512 bytes written to {work}\\read.eep."})
+        .Chip(ChipStart::Erased, ChipAfter::CheckedByExtra)
+        .Extra([](const CliResult&) {
+            std::vector<unsigned char> eeprom(512, 0xFF);
+            eeprom[0] = 0xDE, eeprom[1] = 0xAD, eeprom[2] = 0xBE, eeprom[3] = 0xEF;
+            eeprom[0x1FF] = 0x42;
+            EXPECT_EQ(HexBytes(ReadText(Work("read.eep"))), eeprom);
+            const std::vector<unsigned char> chip = ReadBytes(Work("chip.bin"));
+            ASSERT_EQ(chip.size(), kAt90s8535ChipFile);
+            EXPECT_TRUE(std::equal(eeprom.begin(), eeprom.end(), chip.begin() + kAt90s8535Flash));
+        }),
+    Run("EepromFileTooLarge", "--eeprom-write {work}\\far.eep", 5)
+        .Err({"The EEPROM file holds data up to byte 769, more than the 512 bytes of EEPROM of "
+              "the AT90S8535 on the cable."})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged),
+    Run("ImageTooLarge", "--auto {work}\\32k.hex", 5)
+        .Err({"The loaded file holds 32768 bytes of program, more than the 8192 bytes of flash "
+              "of the AT90S8535 on the cable.\r\nNothing was written."})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged),
 
     // What the board answers.
-    {"NoChip", "--erase", 4, {}, {kNoAnswer}, ChipStart::Blink, ChipAfter::Unchanged,
-     {{"TAMBERLO_SIM_FAULT", "nochip"}}},
-    {"RefusedChip", "--erase --auto {blink}", 5, {},
-     {"The chip on the cable is an ATmega644/ATmega644A (signature 1E 96 09), which this "
-      "program does not program."},
-     ChipStart::None, ChipAfter::Unchanged, {{"TAMBERLO_SIM_CHIP", "atmega644"}}},
-    {"DriverNotRunning", "--blank", 3, {}, {"The printer port driver is not running."},
-     ChipStart::Erased, ChipAfter::Unchanged, {{"TAMBERLO_SIM_FAULT", "nodriver"}}},
+    Run("NoChip", "--erase", 4)
+        .Err({kNoAnswer})
+        .Chip(ChipStart::Blink, ChipAfter::Unchanged)
+        .Env({{"TAMBERLO_SIM_FAULT", "nochip"}}),
+    Run("RefusedChip", "--erase --auto {blink}", 5)
+        .Err({"The chip on the cable is an ATmega644/ATmega644A (signature 1E 96 09), which "
+              "this program does not program."})
+        .Chip(ChipStart::None, ChipAfter::Unchanged)
+        .Env({{"TAMBERLO_SIM_CHIP", "atmega644"}}),
+    Run("DriverNotRunning", "--blank", 3)
+        .Err({"The printer port driver is not running."})
+        .Env({{"TAMBERLO_SIM_FAULT", "nodriver"}}),
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, CliTableTest, testing::ValuesIn(kCases),
@@ -429,9 +456,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, CliTableTest, testing::ValuesIn(kCases),
 TEST(CliTest, ATraceShowsThatThePortWasReached) {
     WriteFixtures();
     SettingsFile::Write(kSettings);
-    const CliResult result = RunCli(kProgram, "--blank", kWork,
-                                    {{"TAMBERLO_SIM_CHIP_FILE", Work("chip.bin")},
-                                     {"TAMBERLO_SIM_VCD", Work("trace.vcd")}});
+    const CliResult result = RunCli(
+        kProgram, "--blank", kWork,
+        {{"TAMBERLO_SIM_CHIP_FILE", Work("chip.bin")}, {"TAMBERLO_SIM_VCD", Work("trace.vcd")}});
     EXPECT_EQ(result.status, 0u) << result.err;
     EXPECT_TRUE(Exists(Work("trace.vcd")));
 }
