@@ -100,3 +100,52 @@ CliResult RunCli(const std::string& program, const std::string& arguments,
     result.errLines = Lines(result.err);
     return result;
 }
+
+std::vector<std::string> RunCliOnConsole(const std::string& program, const std::string& arguments,
+                                         const std::string& folder, const Environment& environment,
+                                         DWORD* status) {
+    ::FreeConsole();
+    if (!::AllocConsole())
+        throw std::runtime_error("cannot make a console");
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const HANDLE screen =
+        ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = screen;
+    startup.hStdError = screen;
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    std::string block = EnvironmentBlock(environment);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, &block[0],
+                          folder.c_str(), &startup, &info)) {
+        ::CloseHandle(screen);
+        ::FreeConsole();
+        throw std::runtime_error("cannot start " + commandLine);
+    }
+    if (::WaitForSingleObject(info.hProcess, 180000) != WAIT_OBJECT_0)
+        ::TerminateProcess(info.hProcess, 99);
+    ::WaitForSingleObject(info.hProcess, 10000);
+    ::GetExitCodeProcess(info.hProcess, status);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+
+    std::vector<std::string> lines;
+    CONSOLE_SCREEN_BUFFER_INFO buffer{};
+    ::GetConsoleScreenBufferInfo(screen, &buffer);
+    for (SHORT row = 0; row <= buffer.dwCursorPosition.Y; ++row) {
+        std::string line(static_cast<std::size_t>(buffer.dwSize.X), ' ');
+        DWORD read = 0;
+        ::ReadConsoleOutputCharacterA(screen, &line[0], static_cast<DWORD>(line.size()),
+                                      COORD{0, row}, &read);
+        line.resize(read);
+        line.erase(line.find_last_not_of(' ') + 1);
+        lines.push_back(line);
+    }
+    ::CloseHandle(screen);
+    ::FreeConsole();
+    return lines;
+}

@@ -23,3 +23,10 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 CliResult RunCli(const std::string& program, const std::string& arguments,
                  const std::string& folder, const Environment& environment,
                  DWORD timeoutMs = 180000);
+
+// Runs `program` with `arguments` in `folder` on a console of this process's own (made for
+// the run), as a user at a command prompt would, and gives the console's lines afterwards,
+// blanks at their ends removed. The status goes to *status.
+std::vector<std::string> RunCliOnConsole(const std::string& program, const std::string& arguments,
+                                         const std::string& folder, const Environment& environment,
+                                         DWORD* status);

@@ -488,6 +488,22 @@ TEST(CliTest, HelpListsEveryOptionAndStatus) {
         EXPECT_NE(result.out.find(status), std::string::npos) << status;
 }
 
+// At a command prompt each step keeps one line: its captions replace each other there, and
+// a shorter one leaves nothing of a longer one before it.
+TEST(CliTest, OnAConsoleEachStepHasOneLine) {
+    WriteFixtures();
+    SettingsFile::Write(kSettings);
+    DWORD status = 0;
+    const std::vector<std::string> lines =
+        RunCliOnConsole(kProgram, Expand("--auto {blink} --eeprom-write {work}\\far.eep"), kWork,
+                        {{"TAMBERLO_SIM_CHIP_FILE", Work("chip.bin")}}, &status);
+    EXPECT_EQ(status, 5u);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"Erase Ok", "Blank Ok", "Program Flash Ok", "Verfify Ok"}));
+    EXPECT_EQ(lines[4].rfind("The EEPROM file holds data up to byte 769", 0), 0u) << lines[4];
+}
+
 // A normal user's window reads the VirtualStore copy once there is one; so does the console
 // program, whatever its own process is.
 TEST(CliTest, ReadsTheVirtualStoreCopyOfTheSettings) {
