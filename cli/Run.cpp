@@ -153,10 +153,11 @@ bool CRun::LoadEepromFile(const char* name) {
         char path[MAX_PATH];
         FullPath(name, path);
         std::snprintf(message, sizeof message,
-                      "%s is too large for EEPROM data: the %u bytes of EEPROM of the largest "
-                      "chip take a HEX file of far less than %u bytes.",
-                      path, static_cast<unsigned>(kEepromImageSize),
-                      static_cast<unsigned>(sizeof g_eepromFileText));
+                      "%s is too large for EEPROM data: EEPROM files of up to %u bytes are "
+                      "read, and the %u bytes of the largest EEPROM of these chips take about "
+                      "3 KB of HEX.",
+                      path, static_cast<unsigned>(sizeof g_eepromFileText),
+                      static_cast<unsigned>(kEepromImageSize));
         m_output.Error(message);
         return false;
     }
