@@ -1,8 +1,10 @@
 // The options as a table: each name, whether it takes a value, and what it sets.
 #include "cli/CommandLine.h"
 
+#include "app/Settings.h"
 #include "ops/FuseEditing.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -80,16 +82,20 @@ public:
 private:
     bool Apply(const OptionSpec& option, const char* value);
     bool AddOperation(const Operation& operation);
-    bool Fail(const char* format, const char* a, const char* b = "");
+    // The reason, as printf writes it, and the hint to --help.
+    bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     CommandLine* m_line;
     char* m_message;
     std::size_t m_size;
 };
 
-bool CParser::Fail(const char* format, const char* a, const char* b) {
+bool CParser::Fail(const char* format, ...) {
     char reason[kCommandLineMessageSize];
-    std::snprintf(reason, sizeof reason, format, a, b);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(reason, sizeof reason, format, arguments);
+    va_end(arguments);
     std::snprintf(m_message, m_size, "%s%s", reason, kTryHelp);
     return false;
 }
@@ -125,9 +131,8 @@ bool CParser::Argument(int argc, char** argv, int* index) {
 
 bool CParser::AddOperation(const Operation& operation) {
     if (m_line->operationCount == kMaxOperations) {
-        char most[16];
-        std::snprintf(most, sizeof most, "%u", static_cast<unsigned>(kMaxOperations));
-        return Fail("more than %s operations in one command.", most);
+        return Fail("more than %u operations in one command.",
+                    static_cast<unsigned>(kMaxOperations));
     }
     m_line->operations[m_line->operationCount++] = operation;
     return true;
@@ -143,8 +148,10 @@ bool CParser::Apply(const OptionSpec& option, const char* value) {
         return true;
     case OptionId::DelayBit:
     case OptionId::DelayByte:
-        if (!ParseNumber(value, 1, 10, &number))
-            return Fail("--%s takes a whole number from 1 to 10, not '%s'.", option.name, value);
+        if (!ParseNumber(value, CSettings::kMinDelay, CSettings::kMaxDelay, &number))
+            return Fail("--%s takes a whole number from %u to %u, not '%s'.", option.name,
+                        static_cast<unsigned>(CSettings::kMinDelay),
+                        static_cast<unsigned>(CSettings::kMaxDelay), value);
         (option.id == OptionId::DelayBit ? m_line->delayBit : m_line->delayByte) = number;
         return true;
     case OptionId::Yes:
@@ -195,7 +202,7 @@ bool CParser::Apply(const OptionSpec& option, const char* value) {
 
 bool CParser::Finish() {
     if (m_line->operationCount == 0 && !m_line->help && !m_line->version)
-        return Fail("no operation given (such as --erase or --auto FILE).", "");
+        return Fail("no operation given (such as --erase or --auto FILE).");
     return true;
 }
 

@@ -56,8 +56,8 @@ std::uint32_t ReachableClock_Hz() {
 }
 
 // The warnings the window's fuse confirmation gives for fuses that choose `wanted`'s clock
-// when coming from `before`: the paragraphs after its list of changes, which ends in a blank
-// line; nullptr when there are none.
+// when coming from `before`: the paragraphs after its list of changes (a blank line parts
+// them); nullptr when there are none.
 const char* ClockWarnings(const FuseLayout& layout, FuseBytes before, FuseBytes wanted,
                           char (&text)[kChipMessageSize]) {
     const char* confirmation =
