@@ -79,6 +79,17 @@ BOOL SettingsFileWritten(const char* profileName, char (&path)[kSettingsPathSize
     return TRUE;
 }
 
+void WindowSettingsFile(const char* profileName, char (&path)[kSettingsPathSize]) {
+    if (IsPath(profileName)) {
+        std::snprintf(path, sizeof path, "%s", profileName);
+        return;
+    }
+    if (VirtualStoreFile(profileName, path) &&
+        ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return;
+    WindowsFolderFile(profileName, path);
+}
+
 void UseVirtualizationQuery(BOOL (*query)()) {
     g_virtualizationQuery = query;
 }

@@ -18,6 +18,10 @@ void SettingsFileRead(const char* profileName, char (&path)[kSettingsPathSize]);
 // The file a settings write goes to: the VirtualStore copy for a virtualized process, else
 // the Windows folder's file (then TRUE).
 BOOL SettingsFileWritten(const char* profileName, char (&path)[kSettingsPathSize]);
+// The file the window reads when a normal user starts it, for a program that reads the
+// window's settings but may not be virtualized itself (the console program, any 64-bit
+// program): the VirtualStore copy when it exists, else the Windows folder's file.
+void WindowSettingsFile(const char* profileName, char (&path)[kSettingsPathSize]);
 
 // Whether this process is virtualized, as `query` answers it instead of the process's own
 // token (Wine has no virtualization); null restores the token's answer. For tests.

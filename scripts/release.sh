@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the three release archives into build/release/, each with README.md and LICENSE:
+# Builds the three release archives into build/release/, each with README.md and LICENSE.
+# Beside every tamberlo.exe lies the console program tamberlo-cli.exe of the same build.
 #   tamberlo-<version>-windows.zip          the 32-bit tamberlo.exe, for every Windows
 #                                           (InpOut32's inpout32.dll is the user's to add)
 #   tamberlo-<version>-simulated-board.zip  the 32-bit tamberlo.exe with the simulated
@@ -12,10 +13,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target tamberlo tamberlo_inpout_sim
+cmake --build --preset windows -j "$(nproc)" --target tamberlo tamberlo-cli tamberlo_inpout_sim
 cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64 -j "$(nproc)" --target tamberlo tamberlo_inpout_sim \
-  bridge_inpout bridge_host
+cmake --build --preset windows-x64 -j "$(nproc)" --target tamberlo tamberlo-cli \
+  tamberlo_inpout_sim bridge_inpout bridge_host
 
 # The version as the program file carries it: FILEVERSION 1, 0, 0, 1 -> 1.0.0.1
 version=$(sed -n 's/^FILEVERSION *\([0-9]*\), *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/\1.\2.\3.\4/p' res/tamberlo.rc)
@@ -57,16 +58,22 @@ archive() {
 }
 
 archive "tamberlo-$version-windows" zip \
-  "$win32/tamberlo.exe:tamberlo.exe:windows i686"
+  "$win32/tamberlo.exe:tamberlo.exe:windows i686" \
+  "$win32/tamberlo-cli.exe:tamberlo-cli.exe:windows i686"
 archive "tamberlo-$version-simulated-board" zip \
   "$win32/tamberlo.exe:tamberlo.exe:windows i686" \
+  "$win32/tamberlo-cli.exe:tamberlo-cli.exe:windows i686" \
   "$win32/inpout32.dll:inpout32.dll:windows i686" \
   "$win64/tamberlo.exe:x64/tamberlo.exe:windows x86_64" \
+  "$win64/tamberlo-cli.exe:x64/tamberlo-cli.exe:windows x86_64" \
   "$win64/inpoutx64.dll:x64/inpoutx64.dll:windows x86_64"
 archive "tamberlo-$version-linux-port" tar \
   "$win64/tamberlo.exe:tamberlo.exe:windows x86_64" \
+  "$win64/tamberlo-cli.exe:tamberlo-cli.exe:windows x86_64" \
   "$win64/bridge/inpoutx64.dll:inpoutx64.dll:windows x86_64" \
   "$win64/bridge/tamberlo-ppdev:tamberlo-ppdev:linux x86_64" \
   "$win64/bridge/tamberlo-linux:tamberlo-linux:script"
 echo "release: 32-bit tamberlo.exe sha256 $(sha256sum "$win32/tamberlo.exe" | cut -d' ' -f1)"
 echo "release: 64-bit tamberlo.exe sha256 $(sha256sum "$win64/tamberlo.exe" | cut -d' ' -f1)"
+echo "release: 32-bit tamberlo-cli.exe sha256 $(sha256sum "$win32/tamberlo-cli.exe" | cut -d' ' -f1)"
+echo "release: 64-bit tamberlo-cli.exe sha256 $(sha256sum "$win64/tamberlo-cli.exe" | cut -d' ' -f1)"

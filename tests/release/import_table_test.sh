@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# import_table_test.sh DIR: every tamberlo.exe in the release archives in DIR imports exactly
-# the functions that the list of its architecture names (tests/release/imports-i686.txt,
-# imports-x86_64.txt: one DLL!function a line). A program that imports a function some
+# import_table_test.sh DIR: every tamberlo.exe and tamberlo-cli.exe in the release archives in
+# DIR imports exactly the functions that the list of its program and architecture names
+# (tests/release/imports-i686.txt, imports-x86_64.txt for tamberlo.exe, imports-cli-i686.txt,
+# imports-cli-x86_64.txt for tamberlo-cli.exe: one DLL!function a line). A program that imports a function some
 # Windows lacks does not start there at all, so a new import is a decision: when this test
 # fails, check the new function against the oldest Windows the README promises, then update
 # the list. It reads the files with the MinGW-w64 objdump and runs no Windows program.
@@ -40,15 +41,16 @@ for archive in "$dir"/tamberlo-*.zip "$dir"/tamberlo-*.tar.gz; do
         *) echo "FAIL: $name is '$arch', no Windows program" >&2; failures=$((failures + 1)); continue ;;
         esac
         list=tests/release/imports-$arch.txt
+        [ "$(basename "$program")" = tamberlo-cli.exe ] && list=tests/release/imports-cli-$arch.txt
         checked=$((checked + 1))
         if ! difference=$(diff <(LC_ALL=C sort -u "$list") <(imports "$program" "$arch")); then
             echo "FAIL: $name imports other functions than $list lists (< listed only, > imported only):" >&2
             echo "$difference" | grep '^[<>]' >&2
             failures=$((failures + 1))
         fi
-    done < <(find "$unpacked" -name tamberlo.exe | sort)
+    done < <(find "$unpacked" \( -name tamberlo.exe -o -name tamberlo-cli.exe \) | sort)
 done
 
 [ "$checked" -gt 0 ] || { echo "FAIL: no tamberlo.exe in the archives in $dir" >&2; exit 1; }
-[ "$failures" = 0 ] && echo "release archives: every tamberlo.exe imports what its list names"
+[ "$failures" = 0 ] && echo "release archives: every tamberlo.exe and tamberlo-cli.exe imports what its list names"
 exit $((failures > 0))
