@@ -4,10 +4,9 @@
 #include "app/ChipDlg.h"
 
 #include "app/ChipMessages.h"
-#include "app/FileSave.h"
+#include "app/FileAccess.h"
 #include "app/OutcomeMessages.h"
 #include "framework/DataExchange.h"
-#include "framework/File.h"
 #include "framework/FileDialog.h"
 #include "image/EepromHex.h"
 #include "link/ClockReach.h"
@@ -399,7 +398,7 @@ void CChipDlg::SaveMemory(const char* memory, const OperationResult& result, std
                           const char* path) {
     const std::size_t length = WriteIntelHex(m_memory, count, m_text, sizeof m_text);
     char text[kChipMessageSize];
-    if (!SaveFileWhole(path, m_text, static_cast<DWORD>(length), text, sizeof text)) {
+    if (!ReplaceWholeFile(path, m_text, length, text, sizeof text)) {
         MessageBox(text);
         return;
     }
@@ -436,19 +435,21 @@ void CChipDlg::OnWriteEeprom() {
     if (dialog.DoModal() != IDOK)
         return;
     char text[kChipMessageSize];
-    // A file that cannot be opened throws; the window procedure's guard reports it.
-    CFile file(dialog.GetPathName(), CFile::modeRead | CFile::shareDenyWrite);
-    if (file.GetLength() > sizeof m_text) {
-        std::snprintf(text, sizeof text,
-                      "%s is too large for an EEPROM file: one for the largest EEPROM (1 KB) is "
-                      "far smaller than %u bytes.\nNothing was written.",
-                      static_cast<const char*>(file.GetFilePath()),
-                      static_cast<unsigned>(sizeof m_text));
+    std::uint32_t length = 0;
+    switch (ReadWholeFile(dialog.GetPathName(), reinterpret_cast<unsigned char*>(m_text),
+                          sizeof m_text, &length, text, sizeof text)) {
+    case FileRead::Ok:
+        break;
+    case FileRead::TooLarge: {
+        char path[MAX_PATH];
+        FullPath(dialog.GetPathName(), path);
+        MessageBox(EepromFileTooLargeText(path, sizeof m_text, text, sizeof text));
+        return;
+    }
+    case FileRead::Failed:
         MessageBox(text);
         return;
     }
-    const UINT length = file.Read(m_text, static_cast<UINT>(file.GetLength()));
-    file.Close();
     const HexParseResult parsed =
         ParseEepromHex(reinterpret_cast<const unsigned char*>(m_text), length, &m_eeprom);
     if (parsed.status != HexParseStatus::Ok) {

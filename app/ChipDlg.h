@@ -18,6 +18,8 @@
 #include "progress/TextProgressCtrl.h"
 #include "res/resource.h"
 
+static_assert(kMaxHexFileSize >= IntelHexSize(kFlashImageSize), "a full flash's HEX fits");
+
 class CChipDlg : public CDialog {
 public:
     // The operations run on `link`, with the main window's port choice and delay check.
@@ -73,6 +75,6 @@ private:
     const FuseLayout* m_layout = nullptr; // the ATmega read; null for an AT90S or nothing
     bool m_updating = false;              // the window itself is setting the fields
     unsigned char m_memory[kFlashImageSize];
-    char m_text[IntelHexSize(kFlashImageSize)];
+    char m_text[kMaxHexFileSize]; // a HEX file read or written; a full flash's fits
     EepromImage m_eeprom;
 };

@@ -5,6 +5,7 @@
 #include "ops/ClockChoices.h"
 #include "ops/FuseEditing.h"
 #include "ops/LockBits.h"
+#include "image/EepromImage.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -150,6 +151,15 @@ const char* SpienRefusal(const char* chipName, char* buffer, std::size_t size) {
 
 const char* ReadFirstText() {
     return "Read the chip first: Write Fuses writes to the chip that Read has shown.";
+}
+
+const char* EepromFileTooLargeText(const char* path, std::size_t limit, char* buffer,
+                                   std::size_t size) {
+    std::snprintf(buffer, size,
+                  "%s is too large for EEPROM data: EEPROM files of up to %u bytes are read, and "
+                  "the %u bytes of the largest EEPROM of these chips take about 3 KB of HEX.",
+                  path, static_cast<unsigned>(limit), static_cast<unsigned>(kEepromImageSize));
+    return buffer;
 }
 
 const char* FusesWrittenText(const OperationResult& result, char* buffer, std::size_t size) {

@@ -34,6 +34,10 @@ const char* SpienRefusal(const char* chipName, char* buffer, std::size_t size);
 // as the Read found it.
 const char* ReadFirstText();
 
+// An EEPROM file longer than the `limit` bytes the program reads, named by its path.
+const char* EepromFileTooLargeText(const char* path, std::size_t limit, char* buffer,
+                                   std::size_t size);
+
 // The closing box of a fuse or FSTRT write that went through ("Fuses written: Low E1,
 // High D9"), a read into a file, and an EEPROM write.
 const char* FusesWrittenText(const OperationResult& result, char* buffer, std::size_t size);

@@ -39,11 +39,13 @@ CSettings::CSettings(const char* profileName, CUserMessages& messages)
 PortChoice CSettings::ReadPortChoice() const {
     const int port =
         static_cast<int>(::GetPrivateProfileIntA(kSection, kLptPortKey, 0, m_profileName));
+    if (port < 1 || port > 3)
+        return {port == 0 ? PortChoice::kNoneChosen : PortChoice::kNotAPort, port, 0, ""};
+    return PortChoiceOf(port);
+}
+
+PortChoice CSettings::PortChoiceOf(int port) const {
     PortChoice choice = {PortChoice::kNoneChosen, port, 0, ""};
-    if (port < 1 || port > 3) {
-        choice.kind = port == 0 ? PortChoice::kNoneChosen : PortChoice::kNotAPort;
-        return choice;
-    }
     char key[16];
     BaseKey(port, key);
     char text[sizeof choice.baseText] = "";

@@ -29,6 +29,8 @@ public:
 
     // LPT PORT and its LPTn BASE as the file holds them now.
     PortChoice ReadPortChoice() const;
+    // Port 1, 2 or 3 (whatever LPT PORT says) with its LPTn BASE as the file holds it.
+    PortChoice PortChoiceOf(int port) const;
     // TRUE for a usable choice; otherwise FALSE, after telling why (nothing for kNoneChosen:
     // the first-run notice asks for a port).
     BOOL PortUsable(const PortChoice& choice);

@@ -1,5 +1,5 @@
-// The settings file through CSettings, and the one thing CSettings does not offer: the port
-// choice for a port the command line names rather than the file.
+// The settings file through CSettings, as the window keeps it, with the command line's
+// port and delays in place of the stored ones where it gives them.
 #include "cli/LinkSettings.h"
 
 #include "app/Settings.h"
@@ -20,29 +20,6 @@ public:
 private:
     CConsoleOutput& m_output;
 };
-
-// Port `port` with its LPTn BASE as the file holds it: the standard base without the entry,
-// kBadBase for an entry that is no address (an empty one too), as CSettings reads them.
-PortChoice ChoiceOfPort(const char* file, int port) {
-    PortChoice choice = {PortChoice::kUsable, port, lpt::StandardBase(port), ""};
-    char key[16];
-    std::snprintf(key, sizeof key, "LPT%d BASE", port);
-    // No text of a file can hold this default: it tells an absent entry from an empty one.
-    const char absent[] = "\n";
-    char text[sizeof choice.baseText] = "";
-    ::GetPrivateProfileStringA("TAMBERLO", key, absent, text, sizeof text, file);
-    if (std::strcmp(text, absent) == 0)
-        return choice;
-    std::uint16_t base = 0;
-    if (lpt::ParsePortAddress(text, &base)) {
-        choice.base = base;
-        return choice;
-    }
-    choice.kind = PortChoice::kBadBase;
-    choice.base = 0;
-    std::snprintf(choice.baseText, sizeof choice.baseText, "%s", text);
-    return choice;
-}
 
 // The delay the command line gives, else the stored one (1 when none is stored, as the window
 // takes it); false, after telling why, for a stored delay outside the range.
@@ -80,9 +57,9 @@ bool ResolveLinkSettings(const CommandLine& line, CConsoleOutput& output, LinkSe
     CErrorMessages messages(output);
     CSettings stored(file, messages);
 
-    PortChoice choice = line.lpt != 0 ? ChoiceOfPort(file, line.lpt) : stored.ReadPortChoice();
+    PortChoice choice = line.lpt != 0 ? stored.PortChoiceOf(line.lpt) : stored.ReadPortChoice();
     if (choice.kind == PortChoice::kNoneChosen) {
-        choice = ChoiceOfPort(file, 1);
+        choice = stored.PortChoiceOf(1);
         if (choice.kind == PortChoice::kUsable) {
             char text[kSettingsPathSize + 128];
             std::snprintf(text, sizeof text,

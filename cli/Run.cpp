@@ -3,7 +3,7 @@
 
 #include "app/ChipMessages.h"
 #include "app/OutcomeMessages.h"
-#include "cli/FileAccess.h"
+#include "app/FileAccess.h"
 #include "framework/Sleep.h"
 #include "image/EepromHex.h"
 #include "image/HexImage.h"
@@ -17,15 +17,6 @@
 #include <cstring>
 
 namespace {
-
-// The flash file, the EEPROM file, and what a read brings with its text: too large for the
-// stack, so they are the program's. The flash image is as large as the largest flash of the
-// chips this program programs, so a read of any of them fits it too.
-HexImage g_flashFile;
-unsigned char g_eepromFileText[kMaxHexFileSize];
-EepromImage g_eepromFile;
-unsigned char g_memory[kFlashImageSize];
-char g_hexText[IntelHexSize(kFlashImageSize)];
 
 // Every --program, --verify and --auto (or every --eeprom-write) names one file: `*chosen`
 // is set by the first; false after telling, for a second one that differs.
@@ -71,7 +62,7 @@ const char* ClockWarnings(const FuseLayout& layout, FuseBytes before, FuseBytes 
 CRun::CRun(const CommandLine& line, CConsoleOutput& output, CPortAccess& access)
     : m_line(line), m_output(output), m_progress(output), m_port(access),
       m_link(m_port, m_settings.delayBit, m_settings.delayByte, &AfxSleep),
-      m_ops(m_link, g_flashFile.Image(), m_progress, *this, *this),
+      m_ops(m_link, m_flashFile.Image(), m_progress, *this, *this),
       m_chipOps(m_link, m_progress, *this) {}
 
 ExitStatus CRun::Prepare() {
@@ -120,7 +111,7 @@ bool CRun::LoadFlashFile(const char* name) {
     char message[kFileMessageSize > kHexMessageBufferSize ? kFileMessageSize
                                                           : kHexMessageBufferSize];
     std::uint32_t length = 0;
-    switch (ReadWholeFile(name, g_flashFile.FileBuffer(), HexImage::kFileBufferSize, &length,
+    switch (ReadWholeFile(name, m_flashFile.FileBuffer(), HexImage::kFileBufferSize, &length,
                           message, sizeof message)) {
     case FileRead::Ok:
         break;
@@ -134,7 +125,7 @@ bool CRun::LoadFlashFile(const char* name) {
         m_output.Error(message);
         return false;
     }
-    const HexParseResult parsed = g_flashFile.Parse(length);
+    const HexParseResult parsed = m_flashFile.Parse(length);
     if (parsed.status == HexParseStatus::Ok)
         return true;
     m_output.Error(FormatHexParseMessage(parsed, message, sizeof message));
@@ -145,27 +136,22 @@ bool CRun::LoadEepromFile(const char* name) {
     char message[kFileMessageSize > kHexMessageBufferSize ? kFileMessageSize
                                                           : kHexMessageBufferSize];
     std::uint32_t length = 0;
-    switch (ReadWholeFile(name, g_eepromFileText, sizeof g_eepromFileText, &length, message,
+    switch (ReadWholeFile(name, m_eepromFileText, sizeof m_eepromFileText, &length, message,
                           sizeof message)) {
     case FileRead::Ok:
         break;
     case FileRead::TooLarge: {
         char path[MAX_PATH];
         FullPath(name, path);
-        std::snprintf(message, sizeof message,
-                      "%s is too large for EEPROM data: EEPROM files of up to %u bytes are "
-                      "read, and the %u bytes of the largest EEPROM of these chips take about "
-                      "3 KB of HEX.",
-                      path, static_cast<unsigned>(sizeof g_eepromFileText),
-                      static_cast<unsigned>(kEepromImageSize));
-        m_output.Error(message);
+        m_output.Error(
+            EepromFileTooLargeText(path, sizeof m_eepromFileText, message, sizeof message));
         return false;
     }
     case FileRead::Failed:
         m_output.Error(message);
         return false;
     }
-    const HexParseResult parsed = ParseEepromHex(g_eepromFileText, length, &g_eepromFile);
+    const HexParseResult parsed = ParseEepromHex(m_eepromFileText, length, &m_eepromFile);
     if (parsed.status == HexParseStatus::Ok)
         return true;
     m_output.Error(FormatEepromHexMessage(parsed, message, sizeof message));
@@ -274,31 +260,31 @@ ExitStatus CRun::WriteFuses(FuseBytes wanted) {
 }
 
 ExitStatus CRun::WriteEeprom() {
-    const OperationResult result = m_chipOps.WriteEeprom(g_eepromFile);
+    const OperationResult result = m_chipOps.WriteEeprom(m_eepromFile);
     if (!result.Succeeded())
         return Ended(result);
     char text[kChipMessageSize];
-    m_output.Report(EepromWrittenText(result, g_eepromFile.count, text, sizeof text));
+    m_output.Report(EepromWrittenText(result, m_eepromFile.count, text, sizeof text));
     return kExitDone;
 }
 
 ExitStatus CRun::ReadFlash(const char* file) {
-    const OperationResult result = m_chipOps.ReadFlash(g_memory, sizeof g_memory);
+    const OperationResult result = m_chipOps.ReadFlash(m_memory, sizeof m_memory);
     if (!result.Succeeded())
         return Ended(result);
-    return WriteRead("flash", result, g_memory, FlashBytesToKeep(g_memory, result.bytes), file);
+    return WriteRead("flash", result, m_memory, FlashBytesToKeep(m_memory, result.bytes), file);
 }
 
 ExitStatus CRun::ReadEeprom(const char* file) {
-    const OperationResult result = m_chipOps.ReadEeprom(g_memory, sizeof g_memory);
+    const OperationResult result = m_chipOps.ReadEeprom(m_memory, sizeof m_memory);
     if (!result.Succeeded())
         return Ended(result);
-    return WriteRead("EEPROM", result, g_memory, result.bytes, file);
+    return WriteRead("EEPROM", result, m_memory, result.bytes, file);
 }
 
 ExitStatus CRun::WriteRead(const char* memory, const OperationResult& result,
                            const unsigned char* data, std::uint32_t count, const char* file) {
-    const std::size_t length = WriteIntelHex(data, count, g_hexText, sizeof g_hexText);
+    const std::size_t length = WriteIntelHex(data, count, m_hexText, sizeof m_hexText);
     char message[kChipMessageSize];
     if (length == 0) {
         std::snprintf(message, sizeof message,
@@ -307,7 +293,7 @@ ExitStatus CRun::WriteRead(const char* memory, const OperationResult& result,
         m_output.Error(message);
         return kExitUsage;
     }
-    if (!ReplaceWholeFile(file, g_hexText, length, message, sizeof message)) {
+    if (!ReplaceWholeFile(file, m_hexText, length, message, sizeof message)) {
         m_output.Error(message);
         return kExitUsage;
     }

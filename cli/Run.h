@@ -9,14 +9,17 @@
 #include "cli/ExitStatus.h"
 #include "cli/LinkSettings.h"
 #include "link/ParallelPort.h"
+#include "image/EepromImage.h"
+#include "image/HexImage.h"
+#include "image/HexWriter.h"
 #include "link/SerialLink.h"
 #include "ops/ChipOps.h"
 #include "ops/DeviceOps.h"
 
 class CRun : private CDeviceMessages, private CPortOpening {
 public:
-    // `access` reaches the printer port (kept by the caller for the run's life). One CRun at a
-    // time: the files and the memory read are held in buffers of the program, not the stack.
+    // `access` reaches the printer port (kept by the caller for the run's life). The object
+    // holds the files and what a read brings (a few hundred KB): give it static storage.
     CRun(const CommandLine& line, CConsoleOutput& output, CPortAccess& access);
 
     ExitStatus Prepare();
@@ -47,6 +50,13 @@ private:
     bool SelectPort() override;
     bool DelaysUsable() override { return true; }
 
+    // The flash file, the EEPROM file, and a read with its text. The flash image is as large
+    // as the largest flash of the chips this program programs, so a read of any fits it.
+    HexImage m_flashFile;
+    unsigned char m_eepromFileText[kMaxHexFileSize];
+    EepromImage m_eepromFile;
+    unsigned char m_memory[kFlashImageSize];
+    char m_hexText[IntelHexSize(kFlashImageSize)];
     const CommandLine& m_line;
     CConsoleOutput& m_output;
     CConsoleProgress m_progress;

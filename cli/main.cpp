@@ -25,9 +25,9 @@ int main(int argc, char** argv) {
         std::printf("%s\n", VersionLine());
         return kExitDone;
     }
-    CConsoleOutput output(line.quiet);
-    CPortAccess access; // the driver DLL beside the program, else the port instructions
-    CRun run(line, output, access);
+    static CConsoleOutput output(line.quiet);
+    static CPortAccess access; // the driver DLL beside the program, else the port instructions
+    static CRun run(line, output, access);
     const ExitStatus prepared = run.Prepare();
     return prepared != kExitDone ? prepared : run.Execute();
 }

@@ -100,6 +100,8 @@ for arch in $archs; do
     echo "avrdude does not read Low E1, High D9 from the ATmega16 the $arch program wrote"
     status=1
   fi
+  # The console program and avrdude on the same chips, both ways.
+  bash tests/avrdude/cli_cross_test.sh "$PWD/$build" || status=1
   unset TAMBERLO_SHIM TAMBERLO_PROGRAMMER_CONF
 done
 

@@ -377,6 +377,25 @@ const CliCase kCases[] = {
               "was written."})
         .Chip(ChipStart::None, ChipAfter::Unchanged)
         .Env({{"TAMBERLO_SIM_CHIP", "atmega16"}}),
+    Run("FusesJtagOff", "--fuses E1:D9", 0)
+        .Out({"JTAG: on -> off", "Fuses written: Low E1, High D9"})
+        .Chip(ChipStart::None, ChipAfter::CheckedByExtra)
+        .Env({{"TAMBERLO_SIM_CHIP", "atmega16"}})
+        .Extra([](const CliResult&) {
+            const std::vector<unsigned char> chip = ReadBytes(Work("chip.bin"));
+            ASSERT_EQ(chip.size(), 16384u + 512u + 7u);
+            EXPECT_EQ(chip[16384 + 512 + 1], 0xE1);
+            EXPECT_EQ(chip[16384 + 512 + 2], 0xD9);
+        }),
+    // A crystal on a board without one, given --yes: written, and the chip no longer answers.
+    Run("RiskyClockWithYes", "--fuses FF:99 --yes --erase", 4)
+        .Out({"Fuses written: Low FF, High 99"})
+        .Err({kNoAnswer})
+        .Chip(ChipStart::None, ChipAfter::CheckedByExtra)
+        .Env({{"TAMBERLO_SIM_CHIP", "atmega16"}, {"TAMBERLO_SIM_XTAL", "none"}})
+        .Extra([](const CliResult&) {
+            EXPECT_EQ(ReadBytes(Work("chip.bin"))[16384 + 512 + 1], 0xFF);
+        }),
     Run("FlashRead", "--flash-read {work}\\old.hex", 0)
         .Out({"Read Flash", "Read Flash Ok"})
         .Chip(ChipStart::Blink, ChipAfter::Unchanged)

@@ -1,6 +1,6 @@
 // The texts of the window's file errors are written here again for the console program,
 // which links no window framework.
-#include "cli/FileAccess.h"
+#include "app/FileAccess.h"
 
 #include "framework/SystemErrorText.h"
 
