@@ -196,7 +196,9 @@ void CChipDlg::ShowFuses(FuseBytes fuses, bool withText) {
         const FuseSetting& setting = m_layout->settings[i];
         const int row = static_cast<int>(i);
         const bool bit = setting.kind == FuseSettingKind::OnOff;
-        SetText(MeaningId(row), setting.meaning);
+        // What CKOPT does depends on the clock source chosen.
+        const bool ckopt = std::strcmp(setting.name, "CKOPT") == 0;
+        SetText(MeaningId(row), ckopt ? CkoptRole(*clock) : setting.meaning);
         ::ShowWindow(::GetDlgItem(m_hWnd, MeaningId(row)), SW_SHOW);
         ::ShowWindow(::GetDlgItem(m_hWnd, CheckId(row)), bit ? SW_SHOW : SW_HIDE);
         ::ShowWindow(::GetDlgItem(m_hWnd, LabelId(row)), bit ? SW_HIDE : SW_SHOW);

@@ -273,8 +273,7 @@ const char* CkoptRole(const ClockChoice& choice) {
     case ClockSource::InternalRc:
         return "must stay off with the internal RC oscillator";
     case ClockSource::Crystal:
-        return "on: full-swing oscillator, crystals of 1-16 MHz; off: low-power oscillator up "
-               "to 8 MHz";
+        return "on: full swing, crystals of 1-16 MHz; off: low power, up to 8 MHz";
     case ClockSource::LowFrequencyCrystal:
         return "on: 36 pF capacitors inside the chip on XTAL1 and XTAL2";
     case ClockSource::ExternalRc:

@@ -1,5 +1,6 @@
 // Brings the simulated program into the states the README shows, for
-// scripts/screenshots.sh: while it programs a full chip, and after it verified it.
+// scripts/screenshots.sh: while it programs a full chip, after it verified it, and its chip
+// window after a Read of a new ATmega16.
 // At each state it creates NAME.ready in the marker folder and waits for NAME.done,
 // which the script makes once it has taken the picture.
 #include "tests/e2e/Session.h"
@@ -44,5 +45,19 @@ int main(int argc, char** argv) {
     if (!session.Press(1003).empty()) // Verify
         return 1;
     Pose(folder, "after");
+    ::SetEnvironmentVariableA("TAMBERLO_SIM_CHIP", "atmega16");
+    Session atmega(folder + "\\atmega16.bin");
+    if (atmega.Main() == nullptr)
+        return 1;
+    ::PostMessageA(atmega.Main(), WM_SYSCOMMAND, 0x0020, 0); // Chip and Fuses...
+    HWND chip = atmega.program->WaitForWindow("Chip and Fuses");
+    if (chip == nullptr)
+        return 1;
+    PressButton(chip, 1100); // Read
+    if (!atmega.AnswerBoxesUntilIdle().empty())
+        return 1;
+    ::SetForegroundWindow(chip);
+    Pose(folder, "chip");
+    ::PostMessageA(chip, WM_COMMAND, IDCANCEL, 0);
     return 0;
 }

@@ -139,40 +139,40 @@ const DialogSpec kAboutDialog{
 // the progress bar.
 std::vector<ControlSpec> ChipDialogControls() {
     std::vector<ControlSpec> controls = {
-        {kStaticId, "Button", "Chip", 6, 4, 328, 52, kGroupBox, 0},
+        {kStaticId, "Button", "Chip", 6, 4, 388, 52, kGroupBox, 0},
         {kStaticId, "Static", "Chip:", 14, 16, 44, 8, kLabel, 0},
-        {IDC_CHIP_NAME, "Static", "", 60, 16, 268, 8, kText, 0},
+        {IDC_CHIP_NAME, "Static", "", 60, 16, 328, 8, kText, 0},
         {kStaticId, "Static", "Signature:", 14, 26, 44, 8, kLabel, 0},
-        {IDC_CHIP_SIGNATURE, "Static", "", 60, 26, 268, 8, kText, 0},
+        {IDC_CHIP_SIGNATURE, "Static", "", 60, 26, 328, 8, kText, 0},
         {kStaticId, "Static", "Lock bits:", 14, 36, 44, 8, kLabel, 0},
-        {IDC_CHIP_LOCK, "Static", "", 60, 36, 268, 8, kText, 0},
+        {IDC_CHIP_LOCK, "Static", "", 60, 36, 328, 8, kText, 0},
         {kStaticId, "Static", "Boot lock:", 14, 46, 44, 8, kLabel, 0},
-        {IDC_CHIP_BOOTLOCK, "Static", "", 60, 46, 268, 8, kText, 0},
-        {kStaticId, "Button", "Fuses", 6, 60, 328, 184, kGroupBox, 0},
+        {IDC_CHIP_BOOTLOCK, "Static", "", 60, 46, 328, 8, kText, 0},
+        {kStaticId, "Button", "Fuses", 6, 60, 388, 184, kGroupBox, 0},
         {kStaticId, "Static", "Low:", 14, 74, 18, 8, kLabel, 0},
         {IDC_FUSE_LOW, "Edit", "", 34, 72, 24, 12, kFuseEdit, 0},
         {kStaticId, "Static", "High:", 68, 74, 20, 8, kLabel, 0},
         {IDC_FUSE_HIGH, "Edit", "", 90, 72, 24, 12, kFuseEdit, 0},
         {kStaticId, "Static", "Clock source:", 14, 90, 50, 8, kLabel, 0},
-        {IDC_CLOCK, "ComboBox", "", 70, 88, 260, 160, kList, 0},
+        {IDC_CLOCK, "ComboBox", "", 70, 88, 320, 160, kList, 0},
     };
     for (int row = 0; row < IDC_FUSE_ROWS; ++row) {
         const int y = 104 + row * 12;
         controls.push_back({IDC_FUSE_CHECK0 + row, "Button", "", 14, y, 118, 10, kCheck, 0});
         controls.push_back({IDC_FUSE_LABEL0 + row, "Static", "", 14, y + 1, 54, 8, kText, 0});
         controls.push_back({IDC_FUSE_CHOICE0 + row, "ComboBox", "", 70, y - 1, 62, 80, kList, 0});
-        controls.push_back({IDC_FUSE_MEANING0 + row, "Static", "", 136, y + 1, 194, 8, kText, 0});
+        controls.push_back({IDC_FUSE_MEANING0 + row, "Static", "", 136, y + 1, 254, 8, kText, 0});
     }
     const std::vector<ControlSpec> rest = {
-        {IDC_CALIBRATION, "Static", "", 14, 228, 316, 8, kText, 0},
+        {IDC_CALIBRATION, "Static", "", 14, 228, 376, 8, kText, 0},
         {IDC_CHIP_READ, "Button", "Read", 6, 250, 50, 14, kPushButton, 0},
         {IDC_WRITE_FUSES, "Button", "Write Fuses", 60, 250, 54, 14, kPushButton, 0},
         {IDC_FACTORY_DEFAULTS, "Button", "Factory Defaults", 118, 250, 64, 14, kPushButton, 0},
         {IDC_READ_FLASH, "Button", "Read Flash...", 6, 268, 60, 14, kPushButton, 0},
         {IDC_WRITE_EEPROM, "Button", "Write EEPROM...", 70, 268, 64, 14, kPushButton, 0},
         {IDC_READ_EEPROM, "Button", "Read EEPROM...", 138, 268, 64, 14, kPushButton, 0},
-        {IDCANCEL, "Button", "Close", 284, 268, 50, 14, kPushButton, 0},
-        {IDC_CHIP_PROGRESS, "msctls_progress32", "", 210, 250, 124, 14, kChild | WS_BORDER, 0},
+        {IDCANCEL, "Button", "Close", 344, 268, 50, 14, kPushButton, 0},
+        {IDC_CHIP_PROGRESS, "msctls_progress32", "", 210, 250, 184, 14, kChild | WS_BORDER, 0},
     };
     controls.insert(controls.end(), rest.begin(), rest.end());
     return controls;
@@ -182,7 +182,7 @@ const DialogSpec kChipDialog{
     "Chip",
     IDD_CHIP_DIALOG,
     "Chip and Fuses",
-    340,
+    400,
     292,
     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
     WS_VISIBLE | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME,
