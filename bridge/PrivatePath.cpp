@@ -44,8 +44,12 @@ WalkResult NotOpened(LinuxFiles& files, int parent, const std::string& name,
         if (!found.Is(kTypeDirectory))
             return Refused(NotAFolderRefusal(path, found));
     }
-    WalkResult result = Refused("cannot open the directory " + path +
-                                " of the shared block: " + files.ErrorText(error));
+    WalkResult result = Refused(
+        "cannot open the directory " + path + " of the shared block: " + files.ErrorText(error) +
+        (error == kNoSuchFile
+             ? ". Make it (mkdir -m 700 " + path + "), or choose another path with "
+             : ". Choose a path through directories you may open, with ") +
+        "TAMBERLO_BRIDGE_SHM.");
     if (error == kNoSuchFile)
         result.end = WalkEnd::Missing;
     return result;
