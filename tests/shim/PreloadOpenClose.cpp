@@ -8,9 +8,10 @@
 
 namespace {
 
-// open's third argument is there only when the call makes a file.
-bool TakesMode(int flags) {
-    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+// open's third argument, there only when the call makes a file.
+mode_t ModeArgument(int flags, va_list arguments) {
+    const bool makes = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    return makes ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
 }
 
 } // namespace
@@ -23,27 +24,16 @@ int shim::RealOpen(const char* path, int flags, mode_t mode) {
 extern "C" {
 
 int open(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (TakesMode(flags)) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
     const int fd = shim::OpenDevice(path, flags);
     return fd != shim::kNotTheShims ? fd : shim::RealOpen(path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (TakesMode(flags)) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
-    return open(path, flags, mode);
-}
+// The same function: open64 differs from open only for 32-bit programs.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int close(int fd) {
     static const auto realClose = shim::Real<int (*)(int)>("close");
