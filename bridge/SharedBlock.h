@@ -114,9 +114,10 @@ static_assert(sizeof(RingEntry) == 16, "layout shared by both sides");
 struct SharedBlock {
     // Written by the helper when it sets the block up, attaches and detaches, and its
     // heartbeat. `magic` is stored last when the helper sets up a new block, so a reader
-    // that sees it sees the rest; `attached` is stored last when it attaches. Launch
-    // scripts read `attached` (byte offset 12), `heartbeat` (20) and `helperPid` (24)
-    // with od to know that their helper is serving.
+    // that sees it sees the rest; `attached` is stored last when it attaches.
+    // tamberlo-linux learns that its helper serves from `helperPid`, `attached` and
+    // `heartbeat` as tamberlo-ppdev --check-block prints them; the tests' scripts read
+    // them at byte offsets 24, 12 and 20 with od.
     Word magic;
     Word version;
     Word ringEntries;
