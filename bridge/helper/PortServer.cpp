@@ -15,9 +15,8 @@
 // (the entry's gap), so a burst of writes that waited in the ring reaches the port with
 // the program's own spacing: the chip sees the clock pulses the program made - up to
 // the program's own time-out, after which it has given up on the helper anyway. A long
-// gap is slept a heartbeat at a time, so that the helper beats and sees a stop while it
-// waits. And only entries of the program's current epoch are served; the epoch is
-// looked at right before each port access.
+// gap is slept in slices, so that the helper beats and sees a stop while it waits. And only entries
+// of the program's current epoch are served; the epoch is looked at right before each port access.
 #include "bridge/helper/PortServer.h"
 
 #include "bridge/SpinThenYield.h"
@@ -42,6 +41,11 @@ constexpr std::uint64_t kHeartbeatInterval_us = 2'000;
 // What is left of a gap longer than this is slept, not spun, down to this much.
 constexpr std::uint64_t kSleptGap_us = 300;
 constexpr std::uint64_t kSpunGap_us = 100;
+// A gap is slept at most this long at a time, between two beats and looks for a stop:
+// far within the program's time-out, and longer than the waits of any operation (a
+// chip erase, a byte's write), which are so slept in one piece as ever. A stop signal
+// ends a sleep at once anyway.
+constexpr std::uint64_t kGapSlice_us = 50'000;
 constexpr long kCalibration_ns = 5'000'000;
 // What is queued when the helper is told to stop is served for at most this long: the
 // program's last accesses (the release of the lines) reach the port, and neither a
@@ -212,7 +216,7 @@ bool PortServer::KeepGap(std::uint32_t gap) {
     for (std::uint64_t now = TimestampTicks(); now < due; now = TimestampTicks()) {
         const std::uint64_t left_us = (due - now) / m_ticksPerUs;
         if (left_us > kSleptGap_us) {
-            SleepUs(std::min(left_us - kSpunGap_us, kHeartbeatInterval_us));
+            SleepUs(std::min(left_us - kSpunGap_us, kGapSlice_us));
             const std::uint64_t woke = TimestampTicks();
             Tick(woke);
             if (DrainOver(woke))
