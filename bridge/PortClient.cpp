@@ -202,12 +202,15 @@ bool PortClient::WaitForAcknowledgement() {
 }
 
 // Nothing queued so far may reach the port any more: a helper that was only stopped
-// drops it when it runs again.
+// drops it when it runs again. The access that waited returns now: the gap of the next
+// one counts from here, not across the wait (the helper serves that next one, the
+// release of the lines, as soon as it runs again, never a time-out later).
 void PortClient::GiveUp() {
     if (m_claim.Held(*m_block)) {
         ++m_epoch;
         m_block->epoch.store(m_epoch, std::memory_order_release);
     }
+    m_lastReturnTicks = TimestampTicks();
     m_state = State::GaveUp;
 }
 
@@ -247,8 +250,10 @@ bool PortClient::Queue(std::uint32_t access, bool mayWait) {
     bool waited = false;
     if (!mayWait) {
         m_tailSeen = m_block->tail.load(std::memory_order_acquire);
-        if (sequence - m_tailSeen >= kRingEntries)
+        if (sequence - m_tailSeen >= kRingEntries) {
+            m_lastReturnTicks = start; // dropped: the next gap counts from here
             return false;
+        }
     } else if (!WaitForRoom(sequence, &waited)) {
         GiveUp();
         return false;
