@@ -4,51 +4,43 @@
 // its ticket is.
 #include "bridge/PortClient.h"
 
+#include "bridge/SpinThenYield.h"
 #include "bridge/Timestamp.h"
+#include "lpt/PrinterPort.h"
 
 namespace bridge {
 
 namespace {
 
-constexpr std::uint8_t kNoAnswer = 0xFF; // what an undriven port reads
-// Spins before a waiting side starts to give its core away, and spins between two looks
-// at the clock. A spin only helps while the helper runs on another processor: on one
-// processor it keeps the helper from answering, so there the wait yields at once.
 constexpr unsigned kSpinsBeforeYield = 200;
-constexpr unsigned kSpinsPerClockLook = 64;
 constexpr unsigned kSilentLook_ms = 1;
 constexpr std::uint64_t kMaxGap = 0xFFFFFFFFu;
 
 // Waits until `done()` or the helper timeout; `gone()` ends the wait early. The clock
-// is first read after a few spins: most waits are over by then, and under Wine a clock
-// reading is a system call.
+// is first read after a few spins: most waits are over by then.
 template <typename Done, typename Gone>
-bool WaitUntil(BridgePlatform& platform, unsigned spinsBeforeYield, Done done, Gone gone) {
+bool WaitUntil(BridgePlatform& platform, unsigned processors, Done done, Gone gone) {
+    SpinThenYield wait(processors, kSpinsBeforeYield, kSpinsPerClockLook);
     std::uint64_t start = 0;
-    for (unsigned spin = 1;; ++spin) {
+    for (;;) {
         if (done())
             return true;
-        if (spin % kSpinsPerClockLook == 0) {
-            if (gone())
-                return false;
-            const std::uint64_t now = platform.NowUs();
-            if (start == 0)
-                start = now;
-            else if (now - start > kHelperTimeout_us)
-                return false;
-        }
-        if (spin < spinsBeforeYield)
-            platform.Pause();
-        else
-            platform.YieldThread();
+        if (!wait.Round([&] { platform.Pause(); }, [&] { platform.YieldThread(); }))
+            continue;
+        if (gone())
+            return false;
+        const std::uint64_t now = platform.NowUs();
+        if (start == 0)
+            start = now;
+        else if (now - start > kHelperTimeout_us)
+            return false;
     }
 }
 
 } // namespace
 
 PortClient::PortClient(BridgePlatform& platform, ReadBack readBack)
-    : m_platform(platform), m_readBack(readBack),
-      m_spinsBeforeYield(platform.Processors() > 1 ? kSpinsBeforeYield : 0) {}
+    : m_platform(platform), m_readBack(readBack), m_processors(platform.Processors()) {}
 
 PortClient::~PortClient() {
     GiveClaim();
@@ -82,13 +74,17 @@ bool PortClient::IsOpen() {
 }
 
 // The helper still serves this program: attached, the same one, beating, and the claim
-// still this program's.
+// still this program's. A helper gone is looked at first: a block cut short reads as
+// zeros, which would show no claim, and the program must hear that the driver is not
+// running, not that another program holds the port.
 bool PortClient::Healthy() {
+    if (HelperGone())
+        return false;
     if (!m_claim.Held(*m_block)) {
         LoseClaim();
         return false;
     }
-    return !HelperGone() && HeartbeatFresh();
+    return HeartbeatFresh();
 }
 
 bool PortClient::HelperGone() const {
@@ -200,18 +196,21 @@ bool PortClient::HeartbeatFresh() {
 // A live helper acknowledges a new epoch within one of its naps.
 bool PortClient::WaitForAcknowledgement() {
     return WaitUntil(
-        m_platform, m_spinsBeforeYield,
+        m_platform, m_processors,
         [&] { return m_block->epochAck.load(std::memory_order_acquire) == m_epoch; },
         [&] { return m_block->attached.load(std::memory_order_acquire) == 0; });
 }
 
 // Nothing queued so far may reach the port any more: a helper that was only stopped
-// drops it when it runs again.
+// drops it when it runs again. The access that waited returns now: the gap of the next
+// one counts from here, not across the wait (the helper serves that next one, the
+// release of the lines, as soon as it runs again, never a time-out later).
 void PortClient::GiveUp() {
     if (m_claim.Held(*m_block)) {
         ++m_epoch;
         m_block->epoch.store(m_epoch, std::memory_order_release);
     }
+    m_lastReturnTicks = TimestampTicks();
     m_state = State::GaveUp;
 }
 
@@ -229,7 +228,7 @@ bool PortClient::WaitForRoom(std::uint32_t sequence, bool* waited) {
         return true;
     *waited = true;
     return WaitUntil(
-        m_platform, m_spinsBeforeYield,
+        m_platform, m_processors,
         [&] {
             m_tailSeen = m_block->tail.load(std::memory_order_acquire);
             return sequence - m_tailSeen < kRingEntries;
@@ -251,8 +250,10 @@ bool PortClient::Queue(std::uint32_t access, bool mayWait) {
     bool waited = false;
     if (!mayWait) {
         m_tailSeen = m_block->tail.load(std::memory_order_acquire);
-        if (sequence - m_tailSeen >= kRingEntries)
+        if (sequence - m_tailSeen >= kRingEntries) {
+            m_lastReturnTicks = start; // dropped: the next gap counts from here
             return false;
+        }
     } else if (!WaitForRoom(sequence, &waited)) {
         GiveUp();
         return false;
@@ -279,23 +280,24 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
     if (m_state == State::Releasing)
         return LatchedValue(address);
     if (m_state != State::Open)
-        return kNoAnswer;
+        return lpt::kFloatingBus;
     const std::uint16_t base =
         static_cast<std::uint16_t>(m_block->base.load(std::memory_order_relaxed));
     const Latch& latch = m_latches[address & 3];
+    const bool data = address == lpt::DataAddress(base);
     if (m_readBack == ReadBack::FromLatch && latch.sinceOpen && latch.address == address &&
-        (address == base || address == base + 2)) {
+        (data || address == lpt::ControlAddress(base))) {
         if (!Queue(EncodeRead(address), true))
-            return kNoAnswer;
-        return address == base ? latch.value : latch.value & kControlLatchLines;
+            return lpt::kFloatingBus;
+        return data ? latch.value : latch.value & lpt::kControlLines;
     }
     const std::uint32_t sequence = m_head;
     if (!Queue(EncodeRead(address), true))
-        return kNoAnswer;
+        return lpt::kFloatingBus;
     const std::uint32_t ticket = TicketOf(sequence);
     std::uint32_t answer = 0;
     const bool answered = WaitUntil(
-        m_platform, m_spinsBeforeYield,
+        m_platform, m_processors,
         [&] {
             answer = m_block->answer.load(std::memory_order_acquire);
             return AnswerTicket(answer) == ticket;
@@ -303,7 +305,7 @@ std::uint8_t PortClient::Read(std::uint16_t address) {
         [&] { return HelperGone(); });
     if (!answered) {
         GiveUp();
-        return kNoAnswer;
+        return lpt::kFloatingBus;
     }
     m_tailSeen = sequence + 1; // the helper has served everything up to this read
     m_lastReturnTicks = TimestampTicks();
@@ -320,7 +322,7 @@ void PortClient::Write(std::uint16_t address, std::uint8_t value) {
 
 std::uint8_t PortClient::LatchedValue(std::uint16_t address) const {
     const Latch& latch = m_latches[address & 3];
-    return latch.written && latch.address == address ? latch.value : kNoAnswer;
+    return latch.written && latch.address == address ? latch.value : lpt::kFloatingBus;
 }
 
 void PortClient::BeatClaim() {

@@ -21,11 +21,6 @@
 
 namespace bridge {
 
-// How long a read, a full ring or a silent heartbeat is waited for before the client
-// gives up. A live helper answers within microseconds and beats every few
-// milliseconds; a helper that was killed never does.
-constexpr std::uint64_t kHelperTimeout_us = 250'000;
-
 class BridgePlatform {
 public:
     virtual ~BridgePlatform() = default;
@@ -102,7 +97,7 @@ private:
 
     BridgePlatform& m_platform;
     ReadBack m_readBack;
-    unsigned m_spinsBeforeYield;
+    unsigned m_processors;
     // Guards m_block and m_claim against the claim's beat thread.
     std::mutex m_mapLock;
     SharedBlock* m_block = nullptr;

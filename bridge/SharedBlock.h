@@ -31,6 +31,10 @@
 //
 // One program at a time uses a block: it holds `client` (taken with a compare-and-swap)
 // and counts `clientBeat` up while it lives; a claim whose beat stopped has lapsed.
+//
+// The block also names the file the helper made for it (its owner, device, inode and
+// mode): the DLL and the launcher take a block only from that very file, so a copy, or
+// a file put in its place, is never mistaken for the helper's.
 #pragma once
 
 #include <atomic>
@@ -45,10 +49,13 @@ static_assert(Word::is_always_lock_free, "both sides need lock-free 32-bit atomi
 static_assert(sizeof(Word) == 4 && alignof(Word) == 4, "a 32-bit atomic is a plain word");
 
 constexpr std::uint32_t kBlockMagic = 0x54425054; // "TPBT" in memory order
-// The control register's lines a read gives back: the helper passes bits 0-3 to the
-// port and reads bits 4-7 as 0 (they belong to the kernel's driver).
-constexpr std::uint8_t kControlLatchLines = 0x0F;
-constexpr std::uint32_t kBlockVersion = 2;
+constexpr std::uint32_t kBlockVersion = 3;
+
+// How long a read, a full ring or a silent heartbeat is waited for before the program
+// gives up. A live helper answers within microseconds and beats every few milliseconds;
+// a helper that was killed never does. No gap between two accesses is kept longer than
+// this either: the program has given up on the helper by then.
+constexpr std::uint64_t kHelperTimeout_us = 250'000;
 constexpr std::uint32_t kRingEntries = 1024; // a power of two
 constexpr std::uint32_t kRingMask = kRingEntries - 1;
 static_assert((kRingEntries & kRingMask) == 0, "ring indices wrap with a mask");
@@ -107,9 +114,10 @@ static_assert(sizeof(RingEntry) == 16, "layout shared by both sides");
 struct SharedBlock {
     // Written by the helper when it sets the block up, attaches and detaches, and its
     // heartbeat. `magic` is stored last when the helper sets up a new block, so a reader
-    // that sees it sees the rest; `attached` is stored last when it attaches. Launch
-    // scripts read `attached` (byte offset 12), `heartbeat` (20) and `helperPid` (24)
-    // with od to know that their helper is serving.
+    // that sees it sees the rest; `attached` is stored last when it attaches.
+    // tamberlo-linux learns that its helper serves from `helperPid`, `attached` and
+    // `heartbeat` as tamberlo-ppdev --check-block prints them; the tests' scripts read
+    // them at byte offsets 24, 12 and 20 with od.
     Word magic;
     Word version;
     Word ringEntries;
@@ -119,7 +127,14 @@ struct SharedBlock {
     Word helperPid;
     Word base;    // the I/O base the helper serves (data; status and control follow)
     Word refused; // accesses outside the three registers, refused so far
-    std::uint32_t reserved0[7];
+    // The block's file as the helper made it, stored before `magic`.
+    Word fileOwner;
+    Word fileDeviceMajor;
+    Word fileDeviceMinor;
+    Word fileInodeLow;
+    Word fileInodeHigh;
+    Word fileMode; // type and permission bits
+    std::uint32_t reserved0[1];
     // Written by the helper while it serves.
     Word tail; // entries served or dropped
     Word answer;
@@ -147,6 +162,8 @@ static_assert(offsetof(SharedBlock, heartbeat) == 20, "layout shared by both sid
 static_assert(offsetof(SharedBlock, helperPid) == 24, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, base) == 28, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, refused) == 32, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, fileOwner) == 36, "layout shared by both sides");
+static_assert(offsetof(SharedBlock, fileMode) == 56, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, tail) == 64, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, answer) == 68, "layout shared by both sides");
 static_assert(offsetof(SharedBlock, epochAck) == 72, "layout shared by both sides");

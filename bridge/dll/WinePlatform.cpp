@@ -1,7 +1,10 @@
 // The bridge's platform under Wine: see WinePlatform.h.
 #include "bridge/dll/WinePlatform.h"
 
+#include "bridge/BlockOpening.h"
 #include "bridge/BlockPath.h"
+#include "bridge/dll/BlockGuard.h"
+#include "bridge/dll/LinuxCalls.h"
 
 #include <windows.h>
 
@@ -30,89 +33,86 @@ bool Utf8Variable(const char* name, std::string* value) {
     return true;
 }
 
-// The block's Unix path, chosen as the helper chooses it; false when there is none this
+// The block's place, chosen as the helper chooses it; false when there is none this
 // DLL can take (no runtime directory, a relative path, a path too long): never another
 // place instead.
-bool UnixBlockPath(std::string* path) {
+bool UnixBlockPlace(BlockPlace* place) {
     std::string given;
     std::string runtimeDir;
     const bool hasGiven = Utf8Variable(kBlockPathVariable, &given);
     const bool hasRuntimeDir = Utf8Variable(kRuntimeDirVariable, &runtimeDir);
-    const BlockPathChoice choice = ChooseBlockPath(
-        hasGiven ? given.c_str() : nullptr, hasRuntimeDir ? runtimeDir.c_str() : nullptr, path);
+    const BlockPathChoice choice =
+        ChooseBlockPath(hasGiven ? given.c_str() : nullptr,
+                        hasRuntimeDir ? runtimeDir.c_str() : nullptr, &place->path);
+    place->isDefault = choice == BlockPathChoice::Default;
     return choice == BlockPathChoice::Given || choice == BlockPathChoice::Default;
 }
 
-// Wine's own conversion knows the drive mappings of the prefix; without it (an older
-// Wine) the root of the Unix file system is drive Z:, as in every default prefix.
-std::wstring WindowsPath(const std::string& unixPath) {
-    using ToDos = WCHAR*(CDECL*)(const char*);
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    auto toDos = reinterpret_cast<ToDos>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_dos_file_name")));
-    if (toDos != nullptr) {
-        if (WCHAR* dos = toDos(unixPath.c_str())) {
-            std::wstring path(dos);
-            ::HeapFree(::GetProcessHeap(), 0, dos);
-            return path;
-        }
+// The file open as the Linux descriptor `fd`, mapped through a Windows handle that Wine
+// makes for that very descriptor: the file is never looked up by its path again. A file
+// shorter than a block is not mapped.
+SharedBlock* MapDescriptor(int fd) {
+    using FdToHandle = LONG(CDECL*)(int fd, unsigned access, unsigned attributes, HANDLE* handle);
+    static const auto toHandle = reinterpret_cast<FdToHandle>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_server_fd_to_handle")));
+    HANDLE file = nullptr;
+    if (toHandle == nullptr || toHandle(fd, GENERIC_READ | GENERIC_WRITE, 0, &file) != 0 ||
+        file == nullptr)
+        return nullptr;
+    void* view = nullptr;
+    if (HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, nullptr)) {
+        view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedBlock));
+        ::CloseHandle(mapping); // the view keeps the mapping
     }
-    const std::string windows = "Z:" + unixPath;
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, windows.c_str(),
-                                             static_cast<int>(windows.size()), nullptr, 0);
-    std::wstring path(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, windows.c_str(), static_cast<int>(windows.size()), &path[0],
-                          length);
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
-// What the Windows side can check of the file: a regular disk file, not a directory,
-// of exactly the block's size. The rest (owner, mode, links) the helper checked, in a
-// directory only this user can change.
-bool HoldsBlock(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
-        return false;
-    LARGE_INTEGER size{};
-    return ::GetFileSizeEx(file, &size) && size.QuadPart == LONGLONG{sizeof(SharedBlock)};
+    ::CloseHandle(file);
+    return static_cast<SharedBlock*>(view);
 }
 
 } // namespace
 
 SharedBlock* WinePlatform::MapBlock() {
-    std::string unixPath;
-    if (!UnixBlockPath(&unixPath))
+    BlockPlace place;
+    if (!UnixBlockPlace(&place))
         return nullptr;
-    const std::wstring path = WindowsPath(unixPath);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    LinuxCalls calls;
+    OpenedBlock opened;
+    std::string message;
+    const BlockFound found = OpenBlockFile(calls, place, &opened, &message);
+    if (found != BlockFound::Yes) {
+        Report(found, message);
         return nullptr;
-    void* view = nullptr;
-    if (HoldsBlock(file)) {
-        HANDLE mapping =
-            ::CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, sizeof(SharedBlock), nullptr);
-        if (mapping != nullptr) {
-            view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedBlock));
-            ::CloseHandle(mapping); // the view keeps the mapping
-        }
     }
-    ::CloseHandle(file);
-    auto* block = static_cast<SharedBlock*>(view);
-    if (block != nullptr && !IsBlockOfThisLayout(*block)) {
-        ::UnmapViewOfFile(view);
-        block = nullptr;
+    SharedBlock* block = MapDescriptor(opened.fd);
+    if (block == nullptr || !GuardBlock(block, sizeof(SharedBlock), opened.fd)) {
+        if (block != nullptr)
+            ::UnmapViewOfFile(block);
+        calls.Close(opened.fd);
+        return nullptr;
+    }
+    const BlockFound checked =
+        CheckMappedBlock(*block, opened.facts, place.path, calls.User(), &message);
+    Report(checked, message);
+    if (checked != BlockFound::Yes) {
+        UnmapBlock(block);
+        return nullptr;
     }
     return block;
 }
 
 void WinePlatform::UnmapBlock(SharedBlock* block) {
+    UnguardBlock(block);
     ::UnmapViewOfFile(block);
+}
+
+// A refusal goes to the terminal once, until a block is taken again: the program asks
+// again and again while it waits for its driver.
+void WinePlatform::Report(BlockFound found, const std::string& message) {
+    if (found == BlockFound::Yes)
+        m_lastRefusal.clear();
+    if (found != BlockFound::Refused || message == m_lastRefusal)
+        return;
+    m_lastRefusal = message;
+    WriteToStderr("tamberlo bridge: " + message + "\n");
 }
 
 std::uint64_t WinePlatform::NowUs() {

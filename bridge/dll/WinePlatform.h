@@ -1,9 +1,14 @@
-// The bridge's platform under Wine: the block's Unix path turned into a Windows path,
-// mapped with a file mapping (which Wine backs with a shared mmap of the same file),
-// and the clock and waits of Win32.
+// The bridge's platform under Wine: the block found with Linux's own calls (every folder
+// on its path checked, the file the very one its helper made: BlockOpening.h), mapped
+// with a file mapping of that open file (which Wine backs with a shared mmap of it) and
+// guarded against being cut short, and the clock and waits of Win32. What it refuses
+// it says on the terminal's stderr.
 #pragma once
 
+#include "bridge/BlockOpening.h"
 #include "bridge/PortClient.h"
+
+#include <string>
 
 namespace bridge {
 
@@ -16,6 +21,11 @@ public:
     void YieldThread() override;
     unsigned Processors() override;
     void SleepMs(unsigned milliseconds) override;
+
+private:
+    void Report(BlockFound found, const std::string& message);
+
+    std::string m_lastRefusal; // said on the terminal already
 };
 
 } // namespace bridge

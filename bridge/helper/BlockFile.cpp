@@ -8,7 +8,9 @@
 // other's block.
 #include "bridge/helper/BlockFile.h"
 
-#include "bridge/helper/BlockRefusal.h"
+#include "bridge/BlockRefusal.h"
+#include "lpt/PrinterPort.h"
+#include "bridge/helper/PosixFiles.h"
 #include "bridge/helper/TruncationGuard.h"
 
 #include <fcntl.h>
@@ -28,23 +30,17 @@ namespace {
 // A helper starting while another one sets up or removes a block on the same path sees
 // the file change under it; it looks again this often before it gives up.
 constexpr int kAttempts = 4;
+// An empty file that no helper has locked yet may be one that another helper has just
+// created: it is looked at again after this long, twice, before it counts as a leftover.
+constexpr long kEmptyFileLook_ns = 10'000'000;
+constexpr int kEmptyFileLooks = 2;
 
-// The pid a block names, read without mapping it (the file may still be short).
-std::uint32_t PidInFile(int fd) {
-    std::uint32_t pid = 0;
-    if (::pread(fd, &pid, sizeof pid, offsetof(SharedBlock, helperPid)) != sizeof pid)
+// The word at `offset` of a file, read without mapping it (the file may still be short).
+std::uint32_t WordInFile(int fd, std::size_t offset) {
+    std::uint32_t word = 0;
+    if (::pread(fd, &word, sizeof word, static_cast<off_t>(offset)) != sizeof word)
         return 0;
-    return pid;
-}
-
-std::string LinkTarget(int directoryFd, const std::string& name) {
-    char target[4096];
-    const ssize_t length = ::readlinkat(directoryFd, name.c_str(), target, sizeof target - 1);
-    return length > 0 ? std::string(target, static_cast<std::size_t>(length)) : "?";
-}
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return word;
 }
 
 } // namespace
@@ -53,16 +49,9 @@ BlockFile::~BlockFile() {
     Close();
 }
 
-bool BlockFile::Open(const std::string& path, bool makeDirectory, std::string* error) {
-    m_path = path;
-    const std::size_t slash = path.rfind('/');
-    m_directory = slash == 0 ? "/" : path.substr(0, slash);
-    m_name = path.substr(slash + 1);
-    if (m_name.empty()) {
-        *error = "the shared block's path " + path + " names a directory; give a file's path.";
-        return false;
-    }
-    if (!OpenDirectory(makeDirectory, error))
+bool BlockFile::Open(const BlockPlace& place, std::string* error) {
+    m_path = place.path;
+    if (!OpenDirectory(place, error))
         return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const Step created = CreateFresh(error);
@@ -73,27 +62,33 @@ bool BlockFile::Open(const std::string& path, bool makeDirectory, std::string* e
         if (created == Step::Failed)
             return false;
     }
-    *error = "the shared block " + path +
+    *error = "the shared block " + m_path +
              " kept changing while tamberlo-ppdev set it up: another tamberlo-ppdev is starting "
              "on the same block. Stop it first.";
     return false;
 }
 
-bool BlockFile::OpenDirectory(bool makeDirectory, std::string* error) {
-    if (makeDirectory && ::mkdir(m_directory.c_str(), 0700) != 0 && errno != EEXIST) {
-        *error = "cannot make the directory " + m_directory +
-                 " for the shared block: " + std::strerror(errno);
+// The default place's directory is made when it is missing, after the runtime directory
+// above it has passed; then everything is walked again from /.
+bool BlockFile::OpenDirectory(const BlockPlace& place, std::string* error) {
+    PosixFiles files;
+    WalkResult walk = OpenBlockDirectory(files, place);
+    if (walk.end == WalkEnd::Missing && walk.onlyDirectoryMissing && place.isDefault) {
+        const std::string directory = place.path.substr(0, place.path.rfind('/'));
+        if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
+            *error = "cannot make the directory " + directory +
+                     " for the shared block: " + std::strerror(errno);
+            return false;
+        }
+        walk = OpenBlockDirectory(files, place);
+    }
+    if (walk.end != WalkEnd::Opened) {
+        *error = walk.message;
         return false;
     }
-    m_directoryFd = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat info {};
-    if (m_directoryFd < 0 || ::fstat(m_directoryFd, &info) != 0) {
-        *error = "cannot open the directory " + m_directory +
-                 " of the shared block: " + std::strerror(errno);
-        return false;
-    }
-    *error = DirectoryRefusal(info, m_directory, ::geteuid(), makeDirectory);
-    return error->empty();
+    m_directoryFd = walk.directory;
+    m_name = walk.name;
+    return true;
 }
 
 // The block made with O_EXCL and O_NOFOLLOW: never an existing file, never through a link.
@@ -113,8 +108,7 @@ BlockFile::Step BlockFile::CreateFresh(std::string* error) {
         Unlock();
         return Step::Failed;
     }
-    m_device = info.st_dev;
-    m_inode = info.st_ino;
+    m_file = FactsOf(info);
     // Another helper that took this new file for a stale one holds it, or has removed it.
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 || !StillNamed()) {
         Unlock();
@@ -125,27 +119,27 @@ BlockFile::Step BlockFile::CreateFresh(std::string* error) {
 
 // A file already at the path: refused unless it may be this user's block; then either
 // another helper serves it (its lock is held) or a helper that ended without cleaning
-// up left it behind, and it is removed.
+// up left it behind, and it is removed - when it is a block, and nothing else.
 BlockFile::Step BlockFile::RemoveStale(std::string* error) {
-    struct stat found {};
-    if (::fstatat(m_directoryFd, m_name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
+    PosixFiles files;
+    FileFacts found;
+    if (files.StatAt(m_directoryFd, m_name.c_str(), &found) != 0)
         return Step::Again; // gone meanwhile
-    *error = FileRefusal(found, m_path, ::geteuid(),
-                         S_ISLNK(found.st_mode) ? LinkTarget(m_directoryFd, m_name) : "");
+    *error =
+        FileRefusal(found, m_path, ::geteuid(),
+                    found.Is(kTypeLink) ? files.LinkTarget(m_directoryFd, m_name.c_str()) : "");
     if (!error->empty())
         return Step::Failed;
-    m_fd = ::openat(m_directoryFd, m_name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened {};
-    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0 || !SameFile(found, opened)) {
+    m_fd = files.OpenFile(m_directoryFd, m_name.c_str());
+    if (m_fd < 0 || files.Stat(m_fd, &m_file) != 0 || !m_file.SameFile(found)) {
         Unlock();
         return Step::Again;
     }
-    m_device = opened.st_dev;
-    m_inode = opened.st_ino;
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         const int lockError = errno;
         if (lockError == EWOULDBLOCK)
-            *error = "another tamberlo-ppdev (process " + std::to_string(PidInFile(m_fd)) +
+            *error = "another tamberlo-ppdev (process " +
+                     std::to_string(WordInFile(m_fd, offsetof(SharedBlock, helperPid))) +
                      ") already serves the shared block " + m_path +
                      ". Stop it first, or give each helper and its program their own block "
                      "with TAMBERLO_BRIDGE_SHM.";
@@ -154,8 +148,21 @@ BlockFile::Step BlockFile::RemoveStale(std::string* error) {
         Unlock();
         return Step::Failed;
     }
+    if (m_file.size == 0 && m_emptyLeftovers < kEmptyFileLooks) {
+        ++m_emptyLeftovers;
+        Unlock();
+        const timespec look{0, kEmptyFileLook_ns};
+        ::nanosleep(&look, nullptr);
+        return Step::Again;
+    }
+    *error = LeftoverRefusal(m_file, m_path, WordInFile(m_fd, offsetof(SharedBlock, magic)),
+                             WordInFile(m_fd, offsetof(SharedBlock, version)));
+    if (!error->empty()) {
+        Unlock();
+        return Step::Failed;
+    }
     if (StillNamed()) {
-        m_stalePid = PidInFile(m_fd);
+        m_stalePid = WordInFile(m_fd, offsetof(SharedBlock, helperPid));
         ::unlinkat(m_directoryFd, m_name.c_str(), 0);
     }
     Unlock();
@@ -165,7 +172,7 @@ BlockFile::Step BlockFile::RemoveStale(std::string* error) {
 bool BlockFile::StillNamed() const {
     struct stat named {};
     return ::fstatat(m_directoryFd, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           named.st_dev == m_device && named.st_ino == m_inode;
+           FactsOf(named).SameFile(m_file);
 }
 
 // The new file is all zeros; the magic goes in last, so a DLL never maps a half-made block.
@@ -188,6 +195,7 @@ bool BlockFile::MapAndSetUp(std::string* error) {
     b.generation.store(static_cast<std::uint32_t>(std::time(nullptr)) ^
                            (static_cast<std::uint32_t>(::getpid()) << 16),
                        std::memory_order_relaxed);
+    RecordIdentity(b, m_file);
     b.magic.store(kBlockMagic, std::memory_order_release);
     return true;
 }
@@ -196,7 +204,7 @@ void BlockFile::Attach(std::uint16_t base) {
     SharedBlock& b = *m_block;
     const std::uint32_t head = b.head.load(std::memory_order_acquire);
     b.tail.store(head, std::memory_order_relaxed);
-    b.answer.store(EncodeAnswer(head - 1, 0xFF), std::memory_order_relaxed);
+    b.answer.store(EncodeAnswer(head - 1, lpt::kFloatingBus), std::memory_order_relaxed);
     b.epochAck.store(b.epoch.load(std::memory_order_acquire), std::memory_order_relaxed);
     b.base.store(base, std::memory_order_relaxed);
     b.refused.store(0, std::memory_order_relaxed);

@@ -53,6 +53,8 @@ bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::stri
         const std::string argument = argv[i];
         if (argument == "-h" || argument == "--help") {
             options->help = true;
+        } else if (argument == "--check-block") {
+            options->checkBlock = true;
         } else if (argument == "--parent") {
             if (i + 1 >= argc) {
                 *error = "--parent needs a process id";
@@ -94,6 +96,7 @@ bool ParseHelperOptions(int argc, char** argv, HelperOptions* options, std::stri
 
 const char* HelperUsage() {
     return "usage: tamberlo-ppdev [--lpt 1|2|3 | --base ADDRESS] [--parent PID] [DEVICE]\n"
+           "       tamberlo-ppdev --check-block\n"
            "Serves the bridge DLL of tamberlo.exe under Wine (inpoutx64.dll, or inpout32.dll\n"
            "for the 32-bit program) with the printer port DEVICE (default /dev/parport0)\n"
            "through Linux's ppdev driver. The program's\n"
@@ -103,10 +106,13 @@ const char* HelperUsage() {
            "gives the address of LptN.\n"
            "The shared block is $XDG_RUNTIME_DIR/tamberlo/port (a directory of mode 700\n"
            "that only you can use), or the path in TAMBERLO_BRIDGE_SHM, which must lie in\n"
-           "a directory of yours with mode 700 as well.\n"
+           "a directory of yours with mode 700 as well; every directory above it must be\n"
+           "yours or root's, and writable by no one else (or sticky, as /tmp).\n"
            "--parent PID: PID started tamberlo-ppdev (tamberlo-linux gives its own); when\n"
            "it ends, tamberlo-ppdev stops too.\n"
-           "Stop it with Ctrl-C (or SIGTERM): it releases the port and exits.\n";
+           "Stop it with Ctrl-C (or SIGTERM): it releases the port and exits.\n"
+           "--check-block: checks the shared block that a tamberlo-ppdev serves as the DLL\n"
+           "does, and prints its helper's process id, 1 while it serves, and its heartbeat.\n";
 }
 
 } // namespace bridge

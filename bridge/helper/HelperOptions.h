@@ -1,4 +1,5 @@
-// The command line of tamberlo-ppdev: [--lpt 1|2|3 | --base ADDRESS] [--parent PID] [DEVICE].
+// The command line of tamberlo-ppdev: [--lpt 1|2|3 | --base ADDRESS] [--parent PID] [DEVICE],
+// or --check-block.
 #pragma once
 
 #include <sys/types.h>
@@ -16,6 +17,7 @@ struct HelperOptions {
     std::uint16_t base = kDefaultBase;
     pid_t parent = 0; // the launcher the helper ends with; 0: started by hand
     bool help = false;
+    bool checkBlock = false; // only look at the block a helper serves
 };
 
 // Fills `options` from the arguments; false with a message naming the bad argument.

@@ -13,17 +13,20 @@
 //
 // Each entry is served no sooner after the one before it than the program queued it
 // (the entry's gap), so a burst of writes that waited in the ring reaches the port with
-// the program's own spacing: the chip sees the clock pulses the program made. And only
-// entries of the program's current epoch are served; the epoch is looked at right
-// before each port access.
+// the program's own spacing: the chip sees the clock pulses the program made - up to
+// the program's own time-out, after which it has given up on the helper anyway. A long
+// gap is slept in slices, so that the helper beats and sees a stop while it waits. And only entries
+// of the program's current epoch are served; the epoch is looked at right before each port access.
 #include "bridge/helper/PortServer.h"
 
+#include "bridge/SpinThenYield.h"
 #include "bridge/Timestamp.h"
-#include "bridge/helper/TruncationGuard.h"
+#include "bridge/helper/MonotonicClock.h"
+#include "lpt/PrinterPort.h"
 
-#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -32,29 +35,33 @@ namespace bridge {
 namespace {
 
 constexpr unsigned kSpinsBeforeYield = 300;
-constexpr unsigned kSpinsPerClockLook = 64;
 constexpr std::uint64_t kQuietBeforeNap_us = 1'000'000;
 constexpr long kNap_ns = 20'000'000;
 constexpr std::uint64_t kHeartbeatInterval_us = 2'000;
 // What is left of a gap longer than this is slept, not spun, down to this much.
 constexpr std::uint64_t kSleptGap_us = 300;
 constexpr std::uint64_t kSpunGap_us = 100;
+// A gap is slept at most this long at a time, between two beats and looks for a stop:
+// far within the program's time-out, and longer than the waits of any operation (a
+// chip erase, a byte's write), which are so slept in one piece as ever. A stop signal
+// ends a sleep at once anyway.
+constexpr std::uint64_t kGapSlice_us = 50'000;
 constexpr long kCalibration_ns = 5'000'000;
 // What is queued when the helper is told to stop is served for at most this long: the
-// program's last accesses (the release of the lines) reach the port, and a program
-// that goes on queueing cannot keep the helper from stopping.
+// program's last accesses (the release of the lines) reach the port, and neither a
+// program that goes on queueing nor the gaps of the entries can keep the helper from
+// stopping.
 constexpr std::uint64_t kDrainLimit_us = 200'000;
-
-std::uint64_t NowUs() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u +
-           static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
-}
 
 void Nap() {
     const timespec nap{0, kNap_ns};
     ::nanosleep(&nap, nullptr); // a signal ends it early, which is what a stop needs
+}
+
+void SleepUs(std::uint64_t us) {
+    const timespec sleep{static_cast<time_t>(us / 1'000'000),
+                         static_cast<long>(us % 1'000'000 * 1000)};
+    ::nanosleep(&sleep, nullptr); // as Nap
 }
 
 void CpuPause() {
@@ -63,29 +70,13 @@ void CpuPause() {
 #endif
 }
 
-std::uint64_t NowNs() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
-           static_cast<std::uint64_t>(now.tv_nsec);
-}
-
-// How many processors this process may run on (taskset, cgroups and the machine).
-unsigned Processors() {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    return ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
-               ? static_cast<unsigned>(CPU_COUNT(&allowed))
-               : 2;
-}
-
 // Time-stamp counter ticks per microsecond.
 std::uint64_t TicksPerMicrosecond() {
-    const std::uint64_t startNs = NowNs();
+    const std::uint64_t startNs = MonotonicNs();
     const std::uint64_t startTicks = TimestampTicks();
     const timespec wait{0, kCalibration_ns};
     ::nanosleep(&wait, nullptr);
-    const std::uint64_t ns = NowNs() - startNs;
+    const std::uint64_t ns = MonotonicNs() - startNs;
     const std::uint64_t ticks = TimestampTicks() - startTicks;
     return ns > 0 && ticks >= ns / 1000 ? ticks * 1000 / ns : 1;
 }
@@ -93,39 +84,34 @@ std::uint64_t TicksPerMicrosecond() {
 } // namespace
 
 PortServer::PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base)
-    : m_block(block), m_port(port), m_base(base),
-      m_spinsBeforeYield(Processors() > 1 ? kSpinsBeforeYield : 0),
-      m_ticksPerUs(TicksPerMicrosecond()) {}
+    : m_block(block), m_port(port), m_base(base), m_ticksPerUs(TicksPerMicrosecond()),
+      m_longestGapTicks(kHelperTimeout_us * m_ticksPerUs) {}
 
 ServeEnd PortServer::Serve(const volatile std::sig_atomic_t& stop, pid_t parent) {
+    m_stop = &stop;
+    m_parent = parent;
     SharedBlock& block = m_block.block();
     std::uint32_t tail = block.tail.load(std::memory_order_relaxed);
     m_epoch = block.epochAck.load(std::memory_order_relaxed);
-    std::uint64_t lastActivity = NowUs();
-    std::uint64_t lastBeat = lastActivity;
-    unsigned idleRounds = 0;
+    std::uint64_t lastActivity = MonotonicUs();
+    m_lastBeatTicks = TimestampTicks();
+    SpinThenYield wait(AllowedProcessors(), kSpinsBeforeYield, 1);
     bool napping = false;
-    bool parentGone = false;
-    while (!stop && !parentGone && m_deviceError == 0 && !BlockTruncated()) {
+    while (!Stopping() && !Ended()) {
         if (ServeFilled(block, &tail)) {
             block.tail.store(tail, std::memory_order_release);
-            idleRounds = 0;
-        } else if (++idleRounds < m_spinsBeforeYield) {
-            CpuPause();
-            if (idleRounds % kSpinsPerClockLook != 0)
-                continue;
-        } else if (!napping) {
-            ::sched_yield();
+            wait.Restart();
+        } else if (!wait.Round(CpuPause, [&] {
+                       if (!napping)
+                           ::sched_yield();
+                   })) {
+            continue;
         }
-        const std::uint64_t now = NowUs();
-        if (idleRounds == 0)
+        const std::uint64_t now = MonotonicUs();
+        if (wait.Fresh())
             lastActivity = now;
         CurrentEpoch(); // acknowledges a new epoch also when nothing follows it
-        if (now - lastBeat >= kHeartbeatInterval_us) {
-            m_block.Beat();
-            lastBeat = now;
-            parentGone = parent != 0 && ::getppid() != parent;
-        }
+        Tick(TimestampTicks());
         napping = now - lastActivity > kQuietBeforeNap_us;
         if (napping)
             Nap();
@@ -135,43 +121,62 @@ ServeEnd PortServer::Serve(const volatile std::sig_atomic_t& stop, pid_t parent)
     if (BlockTruncated())
         return ServeEnd::Truncated;
     Drain(block, &tail);
-    return parentGone ? ServeEnd::ParentGone : ServeEnd::Stopped;
+    return m_parentGone ? ServeEnd::ParentGone : ServeEnd::Stopped;
+}
+
+// Beats the heartbeat when it is due, and looks for a stop: the first one seen starts
+// the drain's time.
+void PortServer::Tick(std::uint64_t nowTicks) {
+    if (nowTicks - m_lastBeatTicks >= kHeartbeatInterval_us * m_ticksPerUs) {
+        m_block.Beat();
+        m_lastBeatTicks = nowTicks;
+        m_parentGone = m_parentGone || (m_parent != 0 && ::getppid() != m_parent);
+    }
+    if (!Stopping() && (*m_stop || m_parentGone))
+        m_drainEndTicks = nowTicks + kDrainLimit_us * m_ticksPerUs;
 }
 
 // Serves (or drops) the entries filled from `*tail` on, at most a ring's worth, so a
-// program that never pauses still lets the loop beat and look for a stop; false when
-// there was none.
+// program that never pauses still lets the loop look for a stop; between two entries
+// it beats and looks for one too. False when there was none.
 bool PortServer::ServeFilled(SharedBlock& block, std::uint32_t* tail) {
     for (std::uint32_t count = 0; count < kRingEntries; ++count) {
         RingEntry& slot = block.ring[*tail & kRingMask];
         const std::uint32_t entry = slot.access.load(std::memory_order_acquire);
         if (!IsFilled(entry, *tail))
             return count > 0;
-        ServeEntry(slot, entry, *tail);
+        if (count > 0) {
+            const std::uint64_t now = TimestampTicks();
+            Tick(now);
+            if (DrainOver(now) || Ended())
+                return true;
+        }
+        if (!ServeEntry(slot, entry, *tail))
+            return true; // the drain's time ran out in the entry's gap: left unserved
         ++*tail;
     }
     return true;
 }
 
 void PortServer::Drain(SharedBlock& block, std::uint32_t* tail) {
-    const std::uint64_t start = NowUs();
-    while (m_deviceError == 0 && !BlockTruncated() && NowUs() - start < kDrainLimit_us &&
-           ServeFilled(block, tail))
+    while (!Ended() && !DrainOver(TimestampTicks()) && ServeFilled(block, tail))
         block.tail.store(*tail, std::memory_order_release);
 }
 
 // One ring entry; a read's answer carries the entry's number as its ticket. An entry
 // of an older epoch is dropped, a read of it left unanswered: the program gave up on it.
-void PortServer::ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence) {
+// False when the entry's gap outlasted the drain after a stop: it is not served.
+bool PortServer::ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence) {
     const std::uint32_t epoch = slot.epoch.load(std::memory_order_relaxed);
     if (epoch != CurrentEpoch()) {
         ++m_counts.dropped;
-        return;
+        return true;
     }
-    KeepGap(slot.gap.load(std::memory_order_relaxed));
+    if (!KeepGap(slot.gap.load(std::memory_order_relaxed)))
+        return false;
     if (epoch != CurrentEpoch()) { // the program gave up while the gap passed
         ++m_counts.dropped;
-        return;
+        return true;
     }
     SharedBlock& block = m_block.block();
     if (IsRead(entry)) {
@@ -183,6 +188,7 @@ void PortServer::ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uin
         Write(AddressOf(entry), ValueOf(entry));
         m_lastServedTicks = TimestampTicks();
     }
+    return true;
 }
 
 // The program's epoch; a new one is acknowledged the moment it is seen.
@@ -200,32 +206,35 @@ std::uint32_t PortServer::CurrentEpoch() {
 // program measured its gap from the return of that access. A helper that kept up has
 // nothing left to wait, also after the program's sleeps; one that fell behind (it
 // shares its processor, or was descheduled) waits out the rest, short or long: the
-// chip needs the program's write and erase waits as much as its clock phases.
-void PortServer::KeepGap(std::uint32_t gap) {
+// chip needs the program's write and erase waits as much as its clock phases. No gap is
+// kept longer than the program's time-out. False when the drain after a stop ended
+// first.
+bool PortServer::KeepGap(std::uint32_t gap) {
     if (gap == 0)
-        return;
-    const std::uint64_t due = m_lastServedTicks + gap;
+        return true;
+    const std::uint64_t due = m_lastServedTicks + std::min<std::uint64_t>(gap, m_longestGapTicks);
     for (std::uint64_t now = TimestampTicks(); now < due; now = TimestampTicks()) {
         const std::uint64_t left_us = (due - now) / m_ticksPerUs;
         if (left_us > kSleptGap_us) {
-            const std::uint64_t sleep_us = left_us - kSpunGap_us;
-            const timespec nap{static_cast<time_t>(sleep_us / 1'000'000),
-                               static_cast<long>(sleep_us % 1'000'000 * 1000)};
-            ::nanosleep(&nap, nullptr);
+            SleepUs(std::min(left_us - kSpunGap_us, kGapSlice_us));
+            const std::uint64_t woke = TimestampTicks();
+            Tick(woke);
+            if (DrainOver(woke))
+                return false;
         } else {
             CpuPause();
         }
     }
+    return true;
 }
 
 std::uint8_t PortServer::Read(std::uint16_t address) {
-    std::uint8_t value = 0xFF;
-    const std::uint16_t offset = static_cast<std::uint16_t>(address - m_base);
-    if (offset == 0)
+    std::uint8_t value = lpt::kFloatingBus;
+    if (address == lpt::DataAddress(m_base))
         RecordDeviceCall(m_port.ReadData(&value));
-    else if (offset == 1)
+    else if (address == lpt::StatusAddress(m_base))
         RecordDeviceCall(m_port.ReadStatus(&value));
-    else if (offset == 2)
+    else if (address == lpt::ControlAddress(m_base))
         RecordDeviceCall(m_port.ReadControl(&value));
     else
         Refuse();
@@ -234,12 +243,11 @@ std::uint8_t PortServer::Read(std::uint16_t address) {
 }
 
 void PortServer::Write(std::uint16_t address, std::uint8_t value) {
-    const std::uint16_t offset = static_cast<std::uint16_t>(address - m_base);
-    if (offset == 0)
+    if (address == lpt::DataAddress(m_base))
         RecordDeviceCall(m_port.WriteData(value));
-    else if (offset == 2)
+    else if (address == lpt::ControlAddress(m_base))
         RecordDeviceCall(m_port.WriteControl(value));
-    else if (offset != 1) // status is read-only: a write there changes nothing on a port
+    else if (address != lpt::StatusAddress(m_base)) // read-only: a write there changes nothing
         Refuse();
     ++m_counts.writes;
 }

@@ -6,6 +6,7 @@
 
 #include "bridge/helper/BlockFile.h"
 #include "bridge/helper/PpdevPort.h"
+#include "bridge/helper/TruncationGuard.h"
 
 #include <sys/types.h>
 
@@ -35,7 +36,8 @@ public:
     PortServer(BlockFile& block, PpdevPort& port, std::uint16_t base);
 
     // Serves until `stop` is set, the process `parent` ends (0: no parent to watch),
-    // the port fails or the block is truncated.
+    // the port fails or the block is truncated. After a stop, what is queued is served
+    // for at most kDrainLimit_us more, gaps included.
     ServeEnd Serve(const volatile std::sig_atomic_t& stop, pid_t parent);
 
     const ServeCounts& counts() const { return m_counts; }
@@ -44,9 +46,15 @@ public:
 private:
     bool ServeFilled(SharedBlock& block, std::uint32_t* tail);
     void Drain(SharedBlock& block, std::uint32_t* tail);
-    void ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence);
+    bool ServeEntry(const RingEntry& slot, std::uint32_t entry, std::uint32_t sequence);
     std::uint32_t CurrentEpoch();
-    void KeepGap(std::uint32_t gap);
+    bool KeepGap(std::uint32_t gap);
+    void Tick(std::uint64_t nowTicks);
+    bool Stopping() const { return m_drainEndTicks != 0; }
+    bool DrainOver(std::uint64_t nowTicks) const {
+        return Stopping() && nowTicks >= m_drainEndTicks;
+    }
+    bool Ended() const { return m_deviceError != 0 || BlockTruncated(); }
     std::uint8_t Read(std::uint16_t address);
     void Write(std::uint16_t address, std::uint8_t value);
     void Refuse();
@@ -57,11 +65,17 @@ private:
     PpdevPort& m_port;
     std::uint16_t m_base;
     ServeCounts m_counts;
-    unsigned m_spinsBeforeYield;
     int m_deviceError = 0;
     std::uint32_t m_epoch = 0; // the newest epoch seen, and acknowledged
     std::uint64_t m_lastServedTicks = 0;
     std::uint64_t m_ticksPerUs = 1;
+    std::uint64_t m_longestGapTicks = 0;
+    // What Serve watches, and when the heartbeat was last beaten.
+    const volatile std::sig_atomic_t* m_stop = nullptr;
+    pid_t m_parent = 0;
+    bool m_parentGone = false;
+    std::uint64_t m_lastBeatTicks = 0;
+    std::uint64_t m_drainEndTicks = 0; // 0 until a stop is seen
 };
 
 } // namespace bridge

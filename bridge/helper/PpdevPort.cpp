@@ -15,7 +15,7 @@
 // read back as 0.
 #include "bridge/helper/PpdevPort.h"
 
-#include "bridge/SharedBlock.h"
+#include "lpt/PrinterPort.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -219,11 +219,20 @@ void PpdevPort::Close() {
     m_fd = -1;
 }
 
-bool PpdevPort::ReadData(std::uint8_t* value) {
-    unsigned char byte = 0xFF;
-    const bool ok = ::ioctl(m_fd, PPRDATA, &byte) == 0;
-    *value = ok ? byte : 0xFF;
+namespace {
+
+// One register read; bits outside `mask` read as 0, and a refused read as a floating bus.
+bool ReadRegister(int fd, unsigned long request, std::uint8_t mask, std::uint8_t* value) {
+    unsigned char byte = lpt::kFloatingBus;
+    const bool ok = ::ioctl(fd, request, &byte) == 0;
+    *value = ok ? static_cast<std::uint8_t>(byte & mask) : lpt::kFloatingBus;
     return ok;
+}
+
+} // namespace
+
+bool PpdevPort::ReadData(std::uint8_t* value) {
+    return ReadRegister(m_fd, PPRDATA, 0xFF, value);
 }
 
 bool PpdevPort::WriteData(std::uint8_t value) {
@@ -232,21 +241,16 @@ bool PpdevPort::WriteData(std::uint8_t value) {
 }
 
 bool PpdevPort::ReadStatus(std::uint8_t* value) {
-    unsigned char byte = 0xFF;
-    const bool ok = ::ioctl(m_fd, PPRSTATUS, &byte) == 0;
-    *value = ok ? byte : 0xFF;
-    return ok;
+    return ReadRegister(m_fd, PPRSTATUS, 0xFF, value);
 }
 
+// The driver keeps bits 4-7 of the control register; only the lines are the port's.
 bool PpdevPort::ReadControl(std::uint8_t* value) {
-    unsigned char byte = 0xFF;
-    const bool ok = ::ioctl(m_fd, PPRCONTROL, &byte) == 0;
-    *value = ok ? static_cast<std::uint8_t>(byte & kControlLatchLines) : 0xFF;
-    return ok;
+    return ReadRegister(m_fd, PPRCONTROL, lpt::kControlLines, value);
 }
 
 bool PpdevPort::WriteControl(std::uint8_t value) {
-    unsigned char byte = value & kControlLatchLines;
+    unsigned char byte = value & lpt::kControlLines;
     return ::ioctl(m_fd, PPWCONTROL, &byte) == 0;
 }
 

@@ -2,8 +2,10 @@
 // block in a private directory, claims a printer port through ppdev and serves the
 // program's accesses until it is told to stop (Ctrl-C, SIGTERM, SIGHUP) or, when a
 // launcher started it (--parent), until the launcher ends; then it serves what is still
-// queued, detaches, releases the port, removes the block and reports.
+// queued, detaches, releases the port, removes the block and reports. With
+// --check-block it only looks at the block that a helper serves (see BlockCheck.h).
 #include "bridge/BlockPath.h"
+#include "bridge/helper/BlockCheck.h"
 #include "bridge/helper/BlockFile.h"
 #include "bridge/helper/HelperOptions.h"
 #include "bridge/helper/PortServer.h"
@@ -42,12 +44,13 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-// The block's path from the environment, or the message saying why there is none.
-bool BlockPath(std::string* path, bool* isDefault, std::string* error) {
+// The block's place from the environment, or the message saying why there is none.
+bool BlockPlace(bridge::BlockPlace* place, std::string* error) {
     using bridge::BlockPathChoice;
+    std::string* path = &place->path;
     const BlockPathChoice choice = bridge::ChooseBlockPath(
         std::getenv(bridge::kBlockPathVariable), std::getenv(bridge::kRuntimeDirVariable), path);
-    *isDefault = choice == BlockPathChoice::Default;
+    place->isDefault = choice == BlockPathChoice::Default;
     switch (choice) {
     case BlockPathChoice::Given:
     case BlockPathChoice::Default:
@@ -114,17 +117,24 @@ int main(int argc, char** argv) {
         std::fputs(bridge::HelperUsage(), stdout);
         return 0;
     }
+    bridge::BlockPlace place;
+    if (options.checkBlock) {
+        std::string words;
+        if (!BlockPlace(&place, &error) || !bridge::CheckBlock(place, &words, &error))
+            return Fail(error);
+        std::printf("%s\n", words.c_str());
+        return 0;
+    }
     CatchStopSignals();
     if (!WatchParent(options.parent, &error))
         return Fail(error);
     ::prctl(PR_SET_TIMERSLACK, kTimerSlack_ns, 0, 0, 0);
 
-    std::string blockPath;
-    bool defaultPath = false;
-    if (!BlockPath(&blockPath, &defaultPath, &error))
+    if (!BlockPlace(&place, &error))
         return Fail(error);
+    const std::string& blockPath = place.path;
     bridge::BlockFile block;
-    if (!block.Open(blockPath, defaultPath, &error))
+    if (!block.Open(place, &error))
         return Fail(error);
     if (block.stalePid() != 0)
         std::fprintf(stderr,

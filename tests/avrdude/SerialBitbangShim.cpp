@@ -9,7 +9,6 @@
 // Time is virtual: every port access costs 1 us, and avrdude's sleeps advance
 // the clock instead of waiting; gettimeofday reports that virtual time so
 // avrdude's write-polling timeouts agree with the chip's.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/time.h>
@@ -26,6 +25,7 @@
 
 #include "lpt/LptAddress.h"
 #include "sim/Board.h"
+#include "tests/shim/PreloadOpenClose.h"
 
 namespace {
 
@@ -46,9 +46,7 @@ Session& State() {
     return session;
 }
 
-template <typename Fn> Fn Real(const char* name) {
-    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
-}
+using shim::Real;
 
 bool IsOurs(int fd) {
     return fd >= 0 && fd == State().fd;
@@ -139,42 +137,20 @@ std::uint64_t VirtualNs() {
 
 } // namespace
 
-extern "C" {
-
-int open(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
-    static auto realOpen = Real<int (*)(const char*, int, ...)>("open");
-    if (std::strcmp(path, kPortPath) == 0) {
-        return OpenBoard(realOpen("/dev/null", O_RDWR));
-    }
-    return realOpen(path, flags, mode);
+int shim::OpenDevice(const char* path, int) {
+    if (path == nullptr || std::strcmp(path, kPortPath) != 0)
+        return kNotTheShims;
+    return OpenBoard(RealOpen("/dev/null", O_RDWR));
 }
 
-int open64(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
-    return open(path, flags, mode);
-}
-
-int close(int fd) {
-    static auto realClose = Real<int (*)(int)>("close");
+void shim::ClosingDescriptor(int fd) {
     if (IsOurs(fd)) {
         State().board.reset(); // saves the chip file
         State().fd = -1;
     }
-    return realClose(fd);
 }
+
+extern "C" {
 
 int ioctl(int fd, unsigned long request, ...) {
     va_list ap;

@@ -4,8 +4,9 @@
 # 64-bit Wine, a 32-bit Wine prefix, a helper that cannot start, a normal run (the
 # program starts only once the helper serves, the helper stops when the program ends),
 # the block in its default place and without one, the port handed on to the helper, a FIFO at the
-# block's path, a block that no live helper beats, Ctrl-C, SIGTERM before the helper
-# serves, and SIGKILL of the launcher (its helper ends by itself).
+# block's path, a block that no live helper beats, a block's directory swapped for one
+# holding a copy of the block, a helper stopped when the program ends, Ctrl-C, SIGTERM
+# before the helper serves, and SIGKILL of the launcher (its helper ends by itself).
 set -euo pipefail
 
 : "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
@@ -45,12 +46,13 @@ kill -0 "$pid" 2>/dev/null && alive=yes
 echo $$ >"$WINE_LOG.pid"
 echo "program=$1 prefix=${WINEPREFIX:-unset} attached=$(word 12) alive=$alive base=$(word 28)" >"$WINE_LOG"
 [ -n "${WINE_SLEEP:-}" ] && exec sleep "$WINE_SLEEP" # as a program, ended by SIGTERM
+[ -n "${WINE_STOPS_HELPER:-}" ] && kill -STOP "$pid"  # as Ctrl-Z in the helper's terminal
 exit "${WINE_STATUS:-0}"
 WINE
 chmod +x "$work/bin/wine64"
 # The tools the launcher uses, without wine. The distributions' own places of 64-bit
 # Wine are not searched, so that this host's Wine is never found.
-for tool in bash env od tr sed seq sleep dirname readlink cat grep head; do
+for tool in bash env od tr sed seq sleep dirname readlink cat grep head stat chmod id mkdir mv cp; do
     ln -s "$(command -v "$tool")" "$work/tools/$tool"
 done
 
@@ -187,25 +189,74 @@ grep -q "is a FIFO (named pipe), not a shared block" <<<"$output" || fail "FIFO:
 [ ! -e "$WINE_LOG" ] || fail "FIFO: the program was started"
 [ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "FIFO: the port was opened"
 
-# A "helper" that writes a block naming itself as attached, whose heartbeat never moves:
-# the program is not started.
+# A "helper" that makes a block of its own, right in every word the launcher checks
+# (naming itself as attached, and the file it is in), but whose heartbeat never moves:
+# the program is not started. Its --check-block is the real helper's.
 reset
 mv "$archive/tamberlo-ppdev" "$work/real-helper"
 cat >"$archive/tamberlo-ppdev" <<'SILENT'
 #!/usr/bin/env bash
+[ "${1:-}" = --check-block ] && exec "$(dirname "$0")/../real-helper" "$@"
 word() { # a 32-bit little-endian word as 4 bytes
     printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) \
         $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"
 }
-{ head -c 12 /dev/zero; word 1; head -c 4 /dev/zero; word 5; word $$; } >"$TAMBERLO_BRIDGE_SHM"
+block=$TAMBERLO_BRIDGE_SHM
+head -c 16640 /dev/zero >"$block"
+chmod 600 "$block"
+read -r major minor inode mode <<<"$(stat -c '%Hd %Ld %i %f' "$block")"
+# magic, version, ring entries, attached, generation, heartbeat, pid, base, refused, and
+# the file: owner, device, inode, mode
+{ word $((0x54425054)); word 3; word 1024; word 1; word 5; word 7; word $$; word 888; word 0
+  word "$(id -u)"; word "$major"; word "$minor"; word $((inode & 0xFFFFFFFF))
+  word $((inode >> 32)); word $((16#$mode)); } 1<>"$block"
 exec sleep 600
 SILENT
 chmod +x "$archive/tamberlo-ppdev"
 run "$work/bin:$work/tools" "$device"
-mv "$work/real-helper" "$archive/tamberlo-ppdev"
 [ "$status" = 1 ] || fail "silent helper: status $status ($output)"
 grep -q "did not start serving within 10 seconds" <<<"$output" || fail "silent helper: $output"
 [ ! -e "$WINE_LOG" ] || fail "silent helper: the program was started"
+
+# The block's directory renamed away once the helper serves, and one holding a copy of
+# the block put in its place (before the launcher's first look that would find it
+# served): the launcher names what it refuses, and no program starts.
+reset
+swapped=$work/swapped
+mkdir -m 700 "$swapped"
+cat >"$archive/tamberlo-ppdev" <<'SWAPPING'
+#!/usr/bin/env bash
+real=$(dirname "$0")/../real-helper
+dir=$(dirname "$TAMBERLO_BRIDGE_SHM")
+if [ "${1:-}" = --check-block ] && [ ! -d "$dir.moved" ] &&
+    words=$("$real" --check-block 2>/dev/null) && read -r _ attached _ <<<"$words" &&
+    [ "$attached" = 1 ]; then
+    mv "$dir" "$dir.moved" && mkdir -m 700 "$dir" && cp "$dir.moved/port" "$dir/port"
+fi
+exec "$real" "$@"
+SWAPPING
+chmod +x "$archive/tamberlo-ppdev"
+TAMBERLO_BRIDGE_SHM=$swapped/port run "$work/bin:$work/tools" "$device"
+mv "$work/real-helper" "$archive/tamberlo-ppdev"
+[ "$status" = 1 ] || fail "swapped block: status $status ($output)"
+grep -q "did not start serving within 10 seconds:" <<<"$output" || fail "swapped block: $output"
+grep -qF "$swapped/port is not the file that tamberlo-ppdev made for the shared block" \
+    <<<"$output" || fail "swapped block: $output"
+[ ! -e "$WINE_LOG" ] || fail "swapped block: the program was started"
+rm -rf "$swapped" "$swapped.moved"
+
+# The helper stopped (SIGSTOP) when the program ends: the launcher continues it, it
+# takes its SIGTERM and releases the port, and the launcher ends with the program's status.
+reset
+start=$SECONDS
+WINE_STOPS_HELPER=1 WINE_STATUS=5 run "$work/bin:$work/tools" "$device"
+[ "$status" = 5 ] || fail "stopped helper: status $status ($output)"
+[ $((SECONDS - start)) -lt 15 ] || fail "stopped helper: the launcher took $((SECONDS - start)) s"
+grep -q "did not stop within 3 seconds; continuing it" <<<"$output" ||
+    fail "stopped helper: $output"
+[ "$(cat "$TAMBERLO_FAKE_PPDEV_LOG")" = "$(printf 'open\nclaim\nrelease\nclose')" ] ||
+    fail "stopped helper: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
+[ ! -e "$TAMBERLO_BRIDGE_SHM" ] || fail "stopped helper: the shared block is left behind"
 
 # SIGTERM while the helper still waits for the port: the helper ends, the port was never
 # claimed, no program.

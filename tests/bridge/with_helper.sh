@@ -19,6 +19,13 @@
 #                   once the command creates the file "continue-helper", it gets SIGCONT
 #   --default-place the block in its default place: no TAMBERLO_BRIDGE_SHM, and
 #                   XDG_RUNTIME_DIR a folder of this run's
+#   --swap-block    with --default-place: once the command creates the file "swap-block",
+#                   the block's directory is renamed away and one holding a copy of the
+#                   block put in its place; then the file "block-swapped" appears
+#   --cut-block     once the command creates the file "cut-block", the block is cut to
+#                   nothing (as `: > file` does); then "block-cut" appears. The helper
+#                   must end by itself with status 1, saying so
+#   --keep-stderr   the command's stderr goes to the file "command.stderr" (shown after)
 #   --lpt N         the simulated cable sits on LPT N (default 1)
 #   --base ADDRESS  the base the helper serves (default 0x378)
 #   --cpus LIST     the helper and the command run on these processors only (taskset)
@@ -35,6 +42,8 @@ kill_after=""
 restart=0
 stop_at=""
 default_place=0
+block_action=""
+keep_stderr=0
 lpt=1
 base=0x378
 pin=()
@@ -45,6 +54,9 @@ while [ $# -gt 0 ]; do
     --restart) restart=1 ;;
     --stop-at) stop_at=$2; shift ;;
     --default-place) default_place=1 ;;
+    --swap-block) block_action=swap ;;
+    --cut-block) block_action=cut ;;
+    --keep-stderr) keep_stderr=1 ;;
     --lpt) lpt=$2; shift ;;
     --base) base=$2; shift ;;
     --cpus) pin=(taskset -c "$2"); shift ;;
@@ -74,6 +86,7 @@ export TAMBERLO_BRIDGE_TEST_DIR="$work"
 
 first_pid=""   # the helper started by this shell
 watcher_pid="" # the shell that starts the replacement
+action_pid=""  # the shell that swaps or cuts the block
 
 block_word() { # the 32-bit word at byte offset $1 of the shared block
     od -An -tu4 -j "$1" -N 4 "$block_path" 2>/dev/null | tr -d ' '
@@ -116,20 +129,28 @@ stop_replacement() {
 
 finish() {
     local status=$?
-    if [ -n "$watcher_pid" ]; then
-        kill "$watcher_pid" 2>/dev/null || true
-        wait "$watcher_pid" 2>/dev/null || true
-    fi
+    local pid
+    for pid in $watcher_pid $action_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     if [ -n "$first_pid" ]; then
         kill -TERM "$first_pid" 2>/dev/null || true # not needed when it was killed
         kill -CONT "$first_pid" 2>/dev/null || true # a stopped helper takes it only then
         local first_status=0
         wait "$first_pid" || first_status=$?
-        if [ -z "$kill_after" ] && [ "$first_status" != 0 ]; then
+        if [ "$block_action" = cut ]; then
+            if [ "$first_status" != 1 ] || ! grep -q "was cut short" "$work/helper.log"; then
+                echo "with_helper.sh: the helper ended with status $first_status" \
+                    "after its block was cut short" >&2
+                status=1
+            fi
+        elif [ -z "$kill_after" ] && [ "$first_status" != 0 ]; then
             echo "with_helper.sh: the helper ended with status $first_status on SIGTERM" >&2
             status=1
         fi
     fi
+    [ -f "$work/command.stderr" ] && sed 's/^/  command: /' "$work/command.stderr" >&2
     if [ -f "$work/replacement.pid" ] && ! stop_replacement "$(cat "$work/replacement.pid")"; then
         echo "with_helper.sh: the replacement helper did not end cleanly on SIGTERM" >&2
         status=1
@@ -165,6 +186,20 @@ if [ "$with_helper" = 1 ]; then
         start_helper first
         first_pid=$(cat "$work/first.pid")
     fi
+    if [ -n "$block_action" ]; then
+        (
+            while [ ! -e "$work/$block_action-block" ]; do sleep 0.05; done
+            if [ "$block_action" = swap ]; then
+                dir=$(dirname "$block_path")
+                mv "$dir" "$dir.moved" && mkdir -m 700 "$dir" && cp "$dir.moved/port" "$dir/port"
+                : >"$work/block-swapped"
+            else
+                : >"$block_path"
+                : >"$work/block-cut"
+            fi
+        ) &
+        action_pid=$!
+    fi
 else
     mkdir "$work/hostile" "$work/hostile/directory"
     mkfifo "$work/hostile/fifo"
@@ -172,4 +207,8 @@ else
     head -c 16640 /dev/zero >"$work/hostile/zeros" # the block's size, but no block
 fi
 
-"${pin[@]}" "$@"
+if [ "$keep_stderr" = 1 ]; then
+    "${pin[@]}" "$@" 2>"$work/command.stderr"
+else
+    "${pin[@]}" "$@"
+fi

@@ -23,7 +23,6 @@
 //                                   checks owners with) report the file or directory it
 //                                   names as another user's (uid + 1), the seam through
 //                                   which the helper's owner check is tested without root
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -40,6 +39,7 @@
 #include <string>
 
 #include "sim/Board.h"
+#include "tests/shim/PreloadOpenClose.h"
 
 namespace {
 
@@ -70,9 +70,7 @@ FakePort& Port() {
     return port;
 }
 
-template <typename Fn> Fn Real(const char* name) {
-    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
-}
+using shim::Real;
 
 std::string Setting(const char* name) {
     const char* value = std::getenv(name);
@@ -125,7 +123,6 @@ int OpenFake(int flags) {
         errno = failure;
         return -1;
     }
-    static auto realOpen = Real<int (*)(const char*, int, ...)>("open");
     FakePort& port = Port();
     if (port.fd >= 0) {
         errno = EBUSY; // one opener at a time is all the tests need
@@ -141,7 +138,7 @@ int OpenFake(int flags) {
     }
     if (const std::uint16_t base = sim::CablePortBase(settings))
         port.base = base;
-    port.fd = realOpen("/dev/null", (flags & O_CLOEXEC) | O_RDWR);
+    port.fd = shim::RealOpen("/dev/null", (flags & O_CLOEXEC) | O_RDWR);
     Log("open");
     return port.fd;
 }
@@ -299,6 +296,20 @@ void ForeignOwner(struct stat* info) {
 
 } // namespace
 
+int shim::OpenDevice(const char* path, int flags) {
+    return IsFakeDevice(path) ? OpenFake(flags) : kNotTheShims;
+}
+
+void shim::ClosingDescriptor(int fd) {
+    FakePort& port = Port();
+    if (fd >= 0 && fd == port.fd) {
+        port.board.reset(); // saves the chip file
+        port.fd = -1;
+        port.claimed = false;
+        Log("close");
+    }
+}
+
 extern "C" {
 
 int fstat(int fd, struct stat* info) {
@@ -315,43 +326,6 @@ int fstatat(int directory, const char* path, struct stat* info, int flags) {
     if (result == 0)
         ForeignOwner(info);
     return result;
-}
-
-int open(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
-    if (IsFakeDevice(path))
-        return OpenFake(flags);
-    static auto realOpen = Real<int (*)(const char*, int, ...)>("open");
-    return realOpen(path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list ap;
-        va_start(ap, flags);
-        mode = static_cast<mode_t>(va_arg(ap, int));
-        va_end(ap);
-    }
-    return open(path, flags, mode);
-}
-
-int close(int fd) {
-    static auto realClose = Real<int (*)(int)>("close");
-    FakePort& port = Port();
-    if (fd >= 0 && fd == port.fd) {
-        port.board.reset(); // saves the chip file
-        port.fd = -1;
-        port.claimed = false;
-        Log("close");
-    }
-    return realClose(fd);
 }
 
 int ioctl(int fd, unsigned long request, ...) {

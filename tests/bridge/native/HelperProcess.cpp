@@ -99,13 +99,15 @@ std::string ReadFile(const std::string& path) {
 
 HelperProcess::HelperProcess(const std::string& workDir, std::vector<std::string> arguments,
                              std::vector<std::string> environment)
-    : m_stderrPath(workDir + "/helper.stderr") {
+    : m_stderrPath(workDir + "/helper.stderr"), m_stdoutPath(workDir + "/helper.stdout") {
     arguments.insert(arguments.begin(), TAMBERLO_PPDEV_HELPER);
     std::vector<std::string> settings = RunEnvironment(workDir, environment);
     bridge::ChooseBlockPath(Value(settings, bridge::kBlockPathVariable),
                             Value(settings, bridge::kRuntimeDirVariable), &m_blockPath);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, m_stdoutPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, m_stderrPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv = Pointers(arguments);
@@ -163,6 +165,7 @@ HelperRun HelperProcess::Wait() {
     m_pid = -1;
     m_ended = true;
     run.stderrText = ReadFile(m_stderrPath);
+    run.stdoutText = ReadFile(m_stdoutPath);
     return run;
 }
 

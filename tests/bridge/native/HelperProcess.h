@@ -1,5 +1,5 @@
 // tamberlo-ppdev started by a test on the fake ppdev device, with a block and a chip
-// file of the test's own, its stderr kept in a file.
+// file of the test's own, its stdout and stderr kept in files.
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +12,7 @@ struct HelperRun {
     int exitCode = -1; // when it exited
     int signal = 0;    // when a signal ended it
     std::string stderrText;
+    std::string stdoutText;
 };
 
 class HelperProcess {
@@ -38,6 +39,7 @@ public:
 private:
     std::string m_blockPath;
     std::string m_stderrPath;
+    std::string m_stdoutPath;
     pid_t m_pid = -1;
     bool m_ended = false; // reaped while waiting for it to serve
     int m_status = 0;

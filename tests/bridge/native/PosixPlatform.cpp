@@ -1,29 +1,30 @@
 // The bridge client's platform natively: see PosixPlatform.h.
 #include "tests/bridge/native/PosixPlatform.h"
 
-#include <fcntl.h>
-#include <sched.h>
+#include "bridge/helper/MonotonicClock.h"
+#include "bridge/helper/PosixFiles.h"
+
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <ctime>
-
 bridge::SharedBlock* PosixPlatform::MapBlock() {
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    bridge::PosixFiles files;
+    bridge::OpenedBlock opened;
+    m_lastMessage.clear();
+    m_lastFound = bridge::OpenBlockFile(files, m_place, &opened, &m_lastMessage);
+    if (m_lastFound != bridge::BlockFound::Yes)
         return nullptr;
-    struct stat info {};
-    void* view = MAP_FAILED;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_size == off_t{sizeof(bridge::SharedBlock)})
-        view =
-            ::mmap(nullptr, sizeof(bridge::SharedBlock), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (view == MAP_FAILED)
+    void* view = ::mmap(nullptr, sizeof(bridge::SharedBlock), PROT_READ | PROT_WRITE, MAP_SHARED,
+                        opened.fd, 0);
+    ::close(opened.fd);
+    if (view == MAP_FAILED) {
+        m_lastFound = bridge::BlockFound::None;
         return nullptr;
+    }
     auto* block = static_cast<bridge::SharedBlock*>(view);
-    if (!bridge::IsBlockOfThisLayout(*block)) {
+    m_lastFound =
+        bridge::CheckMappedBlock(*block, opened.facts, m_place.path, files.User(), &m_lastMessage);
+    if (m_lastFound != bridge::BlockFound::Yes) {
         ::munmap(view, sizeof(bridge::SharedBlock));
         return nullptr;
     }
@@ -35,10 +36,7 @@ void PosixPlatform::UnmapBlock(bridge::SharedBlock* block) {
 }
 
 std::uint64_t PosixPlatform::NowUs() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u +
-           static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+    return bridge::MonotonicUs();
 }
 
 void PosixPlatform::YieldThread() {
@@ -46,11 +44,7 @@ void PosixPlatform::YieldThread() {
 }
 
 unsigned PosixPlatform::Processors() {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    return ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
-               ? static_cast<unsigned>(CPU_COUNT(&allowed))
-               : 2;
+    return bridge::AllowedProcessors();
 }
 
 void PosixPlatform::SleepMs(unsigned milliseconds) {

@@ -2,13 +2,17 @@
 // the fake ppdev device (tests/bridge/with_helper.sh runs each suite in its setting):
 // its exports; no helper, and nothing at the block's path that the DLL may take for a
 // block; a helper serving the simulated board, down to the chip's answer to Programming
-// Enable; the block in its default place; a helper killed in the middle of the accesses.
+// Enable; the block in its default place; the block's directory swapped for one holding
+// a copy of the block while the helper serves; a helper killed in the middle of the
+// accesses.
 #include "tests/bridge/wine/BridgeDll.h"
 #include "tests/driver/DllProgrammer.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
 
 namespace {
@@ -92,6 +96,40 @@ TEST(DefaultPlace, TheDllFindsTheHelperThereAndOnlyWithoutABlockPath) {
     ASSERT_TRUE(dll.IsInpOutDriverOpen());
     dll.Out32(kData, 0x3C);
     EXPECT_EQ(dll.Inp32(kData), 0x3C);
+}
+
+// Waits (at most 10 s) for the file `name` in the run's folder.
+bool WaitForRunFile(const char* name) {
+    const std::string path = WindowsPath(Environment("TAMBERLO_BRIDGE_TEST_DIR") + "/" + name);
+    for (int i = 0; i < 200; ++i) {
+        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+// with_helper.sh --default-place --swap-block --keep-stderr: the helper serves, and the
+// block's directory is renamed away and replaced by one holding a copy of the block, as
+// another user who could change the runtime directory would. The DLL takes only the
+// file the helper made, and says on stderr why it takes none.
+TEST(SwappedBlock, ACopyOfTheBlockInAnotherDirectoryIsRefusedAndSaidSo) {
+    const DriverLibrary& dll = Bridge();
+    ASSERT_NE(dll.IsInpOutDriverOpen, nullptr);
+    const std::string dir = Environment("TAMBERLO_BRIDGE_TEST_DIR");
+    std::ofstream(WindowsPath(dir + "/swap-block"));
+    ASSERT_TRUE(WaitForRunFile("block-swapped"));
+    EXPECT_FALSE(dll.IsInpOutDriverOpen());
+    dll.Out32(kData, 0x3C);
+    EXPECT_EQ(dll.Inp32(kData), 0xFF);
+    EXPECT_FALSE(dll.IsInpOutDriverOpen());
+    std::ifstream stderrFile(WindowsPath(dir + "/command.stderr"));
+    const std::string said(std::istreambuf_iterator<char>(stderrFile), {});
+    const std::string refusal = "tamberlo bridge: " + Environment("XDG_RUNTIME_DIR") +
+                                "/tamberlo/port is not the file that tamberlo-ppdev made for "
+                                "the shared block";
+    EXPECT_NE(said.find(refusal), std::string::npos) << said;
+    EXPECT_EQ(said.find(refusal), said.rfind(refusal)) << "said once: " << said;
 }
 
 TEST(WithHelper, RegistersRoundTripAndTheChipAnswersProgrammingEnable) {

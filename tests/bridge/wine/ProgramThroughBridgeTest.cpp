@@ -6,7 +6,8 @@
 // killed during Program ends the operation with that message, never with success, also
 // when a new helper takes over at once; a helper stalled during Program ends it so too,
 // only the release of the lines reaches the port afterwards, and the next operation
-// works; a second program is told that the port is in use.
+// works; a block cut short under the program makes it say so, and it goes on running;
+// a second program is told that the port is in use.
 #include "tests/bridge/wine/BridgeDll.h"
 #include "tests/e2e/Session.h"
 #include "tests/harness/SettingsFile.h"
@@ -144,6 +145,26 @@ TEST_F(ProgramThroughBridge, AHelperStalledDuringProgramEndsItAndOnlyTheReleaseA
     const std::vector<unsigned char> chip = ReadBytes(chipFile);
     ASSERT_GE(chip.size(), expected.size());
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), chip.begin()));
+}
+
+// with_helper.sh --cut-block: the block is cut to nothing (as `: > file` does) between two
+// operations, under the program's mapping of it. The helper ends; the program does not
+// crash on the block that is gone, and says that its driver is not running.
+TEST_F(ProgramThroughBridge, ABlockCutShortMakesTheProgramSayItsDriverIsNotRunning) {
+    Session session(chipFile);
+    EXPECT_TRUE(session.Press(kErase).empty());
+    EXPECT_EQ(session.Caption(), "Erase Ok");
+    const std::string dir = Environment("TAMBERLO_BRIDGE_TEST_DIR");
+    std::ofstream(WindowsPath(dir + "/cut-block"));
+    const std::string cut = WindowsPath(dir + "/block-cut");
+    for (int i = 0; i < 200 && ::GetFileAttributesA(cut.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(50);
+    ::Sleep(300); // the DLL's claim beat touches the block meanwhile
+    for (int press = 0; press < 2; ++press) {
+        const std::vector<std::string> boxes = session.Press(kErase);
+        EXPECT_TRUE(SaysDriverNotRunning(boxes)) << (boxes.empty() ? "no message" : boxes[0]);
+        EXPECT_FALSE(session.program->WaitForExit(0)) << "the program ended";
+    }
 }
 
 // This test program holds the bridge (as another tamberlo would) while tamberlo.exe tries.
