@@ -6,7 +6,9 @@
 # the block in its default place and without one, the port handed on to the helper, a FIFO at the
 # block's path, a block that no live helper beats, a block's directory swapped for one
 # holding a copy of the block, a helper stopped when the program ends, Ctrl-C, SIGTERM
-# before the helper serves, and SIGKILL of the launcher (its helper ends by itself).
+# before the helper serves, and SIGKILL of the launcher (its helper ends by itself); with
+# --cli, the console program with its arguments (Linux paths in Wine's form), its status,
+# and the launcher's own failures as status 3.
 set -euo pipefail
 
 : "${TAMBERLO_PPDEV_HELPER:?path of tamberlo-ppdev}"
@@ -28,6 +30,7 @@ archive=$work/tamberlo
 mkdir -p "$archive" "$work/bin" "$work/tools"
 cp "$TAMBERLO_LAUNCHER" "$archive/tamberlo-linux"
 : >"$archive/tamberlo.exe"
+: >"$archive/tamberlo-cli.exe"
 : >"$archive/inpoutx64.dll"
 cat >"$archive/tamberlo-ppdev" <<HELPER
 #!/usr/bin/env bash
@@ -45,6 +48,8 @@ alive=no
 kill -0 "$pid" 2>/dev/null && alive=yes
 echo $$ >"$WINE_LOG.pid"
 echo "program=$1 prefix=${WINEPREFIX:-unset} attached=$(word 12) alive=$alive base=$(word 28)" >"$WINE_LOG"
+shift
+printf 'argument %s\n' "$@" >>"$WINE_LOG"
 [ -n "${WINE_SLEEP:-}" ] && exec sleep "$WINE_SLEEP" # as a program, ended by SIGTERM
 [ -n "${WINE_STOPS_HELPER:-}" ] && kill -STOP "$pid"  # as Ctrl-Z in the helper's terminal
 exit "${WINE_STATUS:-0}"
@@ -297,6 +302,44 @@ done
     fail "SIGKILL: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
 [ ! -e "$TAMBERLO_BRIDGE_SHM" ] || fail "SIGKILL: the shared block is left behind"
 kill "$(cat "$WINE_LOG.pid")" 2>/dev/null || true
+
+# --cli: the console program, with the arguments after --cli (the files Linux names as
+# Wine names them, relative ones as they are), on the port the options before it give; its
+# status is the launcher's.
+reset
+WINE_STATUS=5 run "$work/bin:$work/tools" --lpt 2 "$device" --cli --lpt 2 \
+    --auto "/home/me/my board.hex" --verify=build/main.hex --eeprom-read=/tmp/e.eep --quiet
+[ "$status" = 5 ] || fail "--cli: status $status ($output)"
+grep -q "program=$archive/tamberlo-cli.exe prefix=$work/prefix attached=1 alive=yes base=632" \
+    "$WINE_LOG" || fail "--cli: wine saw $(cat "$WINE_LOG")"
+expected='argument --lpt
+argument 2
+argument --auto
+argument Z:\home\me\my board.hex
+argument --verify=build/main.hex
+argument --eeprom-read=Z:\tmp\e.eep
+argument --quiet'
+[ "$(grep '^argument' "$WINE_LOG")" = "$expected" ] ||
+    fail "--cli: arguments $(grep '^argument' "$WINE_LOG")"
+[ "$(cat "$TAMBERLO_FAKE_PPDEV_LOG")" = "$(printf 'open\nclaim\nrelease\nclose')" ] ||
+    fail "--cli: device saw $(cat "$TAMBERLO_FAKE_PPDEV_LOG")"
+
+# --cli: the launcher's own failures are status 3, whatever they are.
+reset
+run "$work/tools" "$device" --cli --blank
+[ "$status" = 3 ] || fail "--cli without wine: status $status"
+grep -q "64-bit Wine is not installed" <<<"$output" || fail "--cli without wine: $output"
+reset
+mv "$archive/tamberlo-cli.exe" "$work/tamberlo-cli.exe.away"
+run "$work/bin:$work/tools" "$device" --cli --blank
+mv "$work/tamberlo-cli.exe.away" "$archive/tamberlo-cli.exe"
+[ "$status" = 3 ] || fail "--cli missing: status $status"
+grep -q "tamberlo-cli.exe is missing beside tamberlo-linux" <<<"$output" || fail "--cli missing: $output"
+[ ! -e "$TAMBERLO_FAKE_PPDEV_LOG" ] || fail "--cli missing: the port was opened"
+reset
+TAMBERLO_FAKE_PPDEV_FAIL=open:EACCES run "$work/bin:$work/tools" "$device" --cli --blank
+[ "$status" = 3 ] || fail "--cli, helper fails: status $status"
+grep -q "tamberlo-cli.exe was not started" <<<"$output" || fail "--cli, helper fails: $output"
 
 if [ "$failures" = 0 ]; then
     echo "tamberlo-linux: all cases passed"
