@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 
 #include "app/SettingsLocation.h"
+#include "framework/Profile.h"
 #include "framework/SystemErrorText.h"
 #include "lpt/LptAddress.h"
 
@@ -15,17 +16,6 @@ const char kLptPortKey[] = "LPT PORT";
 
 void BaseKey(int port, char (&key)[16]) {
     std::snprintf(key, sizeof key, "LPT%d BASE", port);
-}
-
-// FALSE when the entry is absent (then with an empty text); an empty entry is TRUE.
-BOOL ReadText(const char* file, const char* key, char* buffer, DWORD size) {
-    // No text of a file can hold this default: it tells an absent entry from an empty one.
-    const char absent[] = "\n";
-    ::GetPrivateProfileStringA(kSection, key, absent, buffer, size, file);
-    if (::lstrcmpA(buffer, absent) != 0)
-        return TRUE;
-    buffer[0] = '\0';
-    return FALSE;
 }
 
 } // namespace
@@ -50,7 +40,7 @@ PortChoice CSettings::PortChoiceOf(int port) const {
     BaseKey(port, key);
     char text[sizeof choice.baseText] = "";
     std::uint16_t base = 0;
-    if (!ReadText(m_profileName, key, text, sizeof text)) {
+    if (!AfxGetProfileText(m_profileName, kSection, key, text, sizeof text)) {
         choice.kind = PortChoice::kUsable;
         choice.base = lpt::StandardBase(port);
     } else if (lpt::ParsePortAddress(text, &base)) {

@@ -2,6 +2,7 @@
 #include "framework/WinApp.h"
 
 #include "framework/Help.h"
+#include "framework/Profile.h"
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
@@ -75,15 +76,7 @@ BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
 }
 
 BOOL CWinApp::GetProfileText(LPCSTR section, LPCSTR entry, LPSTR buffer, DWORD size) {
-    if (size == 0)
-        return FALSE;
-    // No text of a file can hold this default: it tells an absent entry from an empty one.
-    const char absent[] = "\n";
-    ::GetPrivateProfileStringA(section, entry, absent, buffer, size, m_pszProfileName);
-    if (::lstrcmpA(buffer, absent) != 0)
-        return TRUE;
-    buffer[0] = '\0';
-    return FALSE;
+    return AfxGetProfileText(m_pszProfileName, section, entry, buffer, size);
 }
 
 void CWinApp::OnHelp() {

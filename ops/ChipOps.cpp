@@ -59,15 +59,26 @@ Outcome CChipOps::OpenAndReadLock(unsigned char* lockByte) {
     return opened;
 }
 
-Outcome CChipOps::WriteRefusal(const unsigned char readSignature[3], bool chipHasIt,
-                               OperationResult* facts) const {
+bool CChipOps::BeginWrite(const unsigned char readSignature[3], bool ChipFacts::*has,
+                          OperationResult* facts, OperationResult* ended) {
+    const Outcome opened = OpenAndReadLock(&facts->lockByte);
+    if (opened != Outcome::Ok) {
+        *ended = m_session.Result(opened); // released already, or never taken
+        return false;
+    }
+    Outcome refusal = Outcome::Ok;
     if (std::memcmp(m_session.Signature(), readSignature, sizeof facts->expectedSignature) != 0) {
         std::memcpy(facts->expectedSignature, readSignature, sizeof facts->expectedSignature);
-        return Outcome::OtherChip;
+        refusal = Outcome::OtherChip;
+    } else if (!(m_session.Chip()->facts->*has)) {
+        refusal = Outcome::NoFuseBytes;
+    } else if (LockBit1(facts->lockByte)) {
+        refusal = Outcome::WriteLocked;
     }
-    if (!chipHasIt)
-        return Outcome::NoFuseBytes;
-    return LockBit1(facts->lockByte) ? Outcome::WriteLocked : Outcome::Ok;
+    if (refusal == Outcome::Ok)
+        return true;
+    *ended = End(refusal, *facts);
+    return false;
 }
 
 OperationResult CChipOps::ReadChip() {
@@ -92,13 +103,10 @@ OperationResult CChipOps::ReadChip() {
 
 OperationResult CChipOps::WriteFuses(const unsigned char readSignature[3], FuseBytes wanted) {
     OperationResult facts;
-    const Outcome opened = OpenAndReadLock(&facts.lockByte);
-    if (opened != Outcome::Ok)
-        return m_session.Result(opened);
+    OperationResult ended;
+    if (!BeginWrite(readSignature, &ChipFacts::hasFuseBytes, &facts, &ended))
+        return ended;
     const ChipFacts& chip = *m_session.Chip()->facts;
-    const Outcome refusal = WriteRefusal(readSignature, chip.hasFuseBytes, &facts);
-    if (refusal != Outcome::Ok)
-        return End(refusal, facts);
 
     const FuseBytes held = {m_session.Send(ReadFuseInstruction(FuseByteId::Low)),
                             m_session.Send(ReadFuseInstruction(FuseByteId::High))};
@@ -124,13 +132,10 @@ OperationResult CChipOps::WriteFuses(const unsigned char readSignature[3], FuseB
 
 OperationResult CChipOps::WriteFstrt(const unsigned char readSignature[3], bool programmed) {
     OperationResult facts;
-    const Outcome opened = OpenAndReadLock(&facts.lockByte);
-    if (opened != Outcome::Ok)
-        return m_session.Result(opened);
+    OperationResult ended;
+    if (!BeginWrite(readSignature, &ChipFacts::hasFstrt, &facts, &ended))
+        return ended;
     const ChipFacts& chip = *m_session.Chip()->facts;
-    const Outcome refusal = WriteRefusal(readSignature, chip.hasFstrt, &facts);
-    if (refusal != Outcome::Ok)
-        return End(refusal, facts);
 
     m_session.Send(WriteFstrtInstruction(programmed));
     m_session.WaitDelayByte(chip.fuseWriteWait_us);

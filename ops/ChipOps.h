@@ -6,6 +6,7 @@
 #pragma once
 #include "image/EepromImage.h"
 #include "link/SerialLink.h"
+#include "ops/ChipFacts.h"
 #include "ops/ChipSession.h"
 #include "ops/FuseLayout.h"
 #include "ops/OperationReports.h"
@@ -44,11 +45,12 @@ public:
 private:
     // Opens the chip and reads its lock byte into *lockByte; Ok when the chip may go on.
     Outcome OpenAndReadLock(unsigned char* lockByte);
-    // Why a write after a Read may not go on: another chip than the one read (OtherChip), a
-    // chip without what is to be written (NoFuseBytes), lock bit 1 programmed
-    // (WriteLocked); Ok when it may.
-    Outcome WriteRefusal(const unsigned char readSignature[3], bool chipHasIt,
-                         OperationResult* facts) const;
+    // The opening of a write after a Read, with the lock byte read into facts: true when the
+    // write may go on; otherwise false with the result in *ended: the opening's, or a
+    // refusal (another chip than the one read: OtherChip; a chip without what `has` names:
+    // NoFuseBytes; lock bit 1 programmed: WriteLocked), the chip released.
+    bool BeginWrite(const unsigned char readSignature[3], bool ChipFacts::*has,
+                    OperationResult* facts, OperationResult* ended);
     bool LockBit1(unsigned char lockByte) const;
     bool LockBit2(unsigned char lockByte) const;
     // Reads `count` bytes through `instruction(index)` into buffer with the step's progress.
