@@ -4,11 +4,10 @@
 #include "app/ChipDlg.h"
 
 #include "app/ChipMessages.h"
-#include "app/FileAccess.h"
+#include "app/MemoryFiles.h"
 #include "app/OutcomeMessages.h"
 #include "framework/DataExchange.h"
 #include "framework/FileDialog.h"
-#include "image/EepromHex.h"
 #include "link/ClockReach.h"
 #include "ops/ChipFacts.h"
 #include "ops/ClockChoices.h"
@@ -398,13 +397,9 @@ bool CChipDlg::AskSavePath(char (&path)[MAX_PATH]) {
 
 void CChipDlg::SaveMemory(const char* memory, const OperationResult& result, std::uint32_t count,
                           const char* path) {
-    const std::size_t length = WriteIntelHex(m_memory, count, m_text, sizeof m_text);
     char text[kChipMessageSize];
-    if (!ReplaceWholeFile(path, m_text, length, text, sizeof text)) {
-        MessageBox(text);
-        return;
-    }
-    MessageBox(MemoryReadText(memory, result, count, path, text, sizeof text));
+    SaveMemoryFile(memory, result, m_memory, count, path, m_text, sizeof m_text, text, sizeof text);
+    MessageBox(text);
 }
 
 void CChipDlg::OnReadFlash() {
@@ -437,25 +432,10 @@ void CChipDlg::OnWriteEeprom() {
     if (dialog.DoModal() != IDOK)
         return;
     char text[kChipMessageSize];
-    std::uint32_t length = 0;
-    switch (ReadWholeFile(dialog.GetPathName(), reinterpret_cast<unsigned char*>(m_text),
-                          sizeof m_text, &length, text, sizeof text)) {
-    case FileRead::Ok:
-        break;
-    case FileRead::TooLarge: {
-        char path[MAX_PATH];
-        FullPath(dialog.GetPathName(), path);
-        MessageBox(EepromFileTooLargeText(path, sizeof m_text, text, sizeof text));
-        return;
-    }
-    case FileRead::Failed:
-        MessageBox(text);
-        return;
-    }
-    const HexParseResult parsed =
-        ParseEepromHex(reinterpret_cast<const unsigned char*>(m_text), length, &m_eeprom);
-    if (parsed.status != HexParseStatus::Ok) {
-        MessageBox(FormatEepromHexMessage(parsed, text, sizeof text));
+    if (const char* refusal =
+            LoadEepromFile(dialog.GetPathName(), reinterpret_cast<unsigned char*>(m_text),
+                           sizeof m_text, &m_eeprom, text, sizeof text)) {
+        MessageBox(refusal);
         return;
     }
     if (m_eeprom.count == 0) {

@@ -5,45 +5,18 @@
 #include "ops/ClockChoices.h"
 #include "ops/FuseEditing.h"
 #include "ops/LockBits.h"
+#include "ops/TextWriter.h"
 #include "image/EepromImage.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace {
-
-// Appends printf-style text to a buffer, never past its end.
-class CAppender {
-public:
-    CAppender(char* buffer, std::size_t size) : m_buffer(buffer), m_size(size) {
-        if (m_size > 0)
-            m_buffer[0] = '\0';
-    }
-    void Add(const char* format, ...) __attribute__((format(printf, 2, 3))) {
-        if (m_length + 1 >= m_size)
-            return;
-        va_list args;
-        va_start(args, format);
-        const int written = std::vsnprintf(m_buffer + m_length, m_size - m_length, format, args);
-        va_end(args);
-        if (written > 0)
-            m_length += static_cast<std::size_t>(written) < m_size - m_length
-                            ? static_cast<std::size_t>(written)
-                            : m_size - m_length - 1;
-    }
-    const char* Text() const { return m_buffer; }
-
-private:
-    char* m_buffer;
-    std::size_t m_size;
-    std::size_t m_length = 0;
-};
 
 const char* ChipName(const OperationResult& result) {
     return result.chip != nullptr ? result.chip->name : "chip";
 }
 
-void AddAtmegaFuses(CAppender& out, const ChipFacts& facts, const OperationResult& reading,
+void AddAtmegaFuses(CTextWriter& out, const ChipFacts& facts, const OperationResult& reading,
                     const char* lineEnd) {
     const FuseBytes fuses = reading.fusesRead;
     char clock[kClockWordsSize];
@@ -69,7 +42,7 @@ void AddAtmegaFuses(CAppender& out, const ChipFacts& facts, const OperationResul
 
 const char* ChipReadingText(const OperationResult& reading, const char* lineEnd, char* buffer,
                             std::size_t size) {
-    CAppender out(buffer, size);
+    CTextWriter out(buffer, size);
     const unsigned char* s = reading.signature;
     if (IsAt90sLockMode3Signature(s))
         out.Add("Chip: %s (signature %02X %02X %02X)%s", kAt90sLockMode3Words, s[0], s[1], s[2],
@@ -100,35 +73,46 @@ bool FusesNeedXtalPart(FuseBytes fuses) {
     return NeedsXtalPart(ClockChoiceOf(fuses));
 }
 
+const char* ClockWarningsText(FuseBytes before, FuseBytes after, std::uint32_t reachable_Hz,
+                              char* buffer, std::size_t size) {
+    const ClockChoice& clock = ClockChoiceOf(after);
+    if (ClockChoiceOf(before).lowBits == clock.lowBits &&
+        CkoptProgrammed(before) == CkoptProgrammed(after))
+        return nullptr; // the clock stays as it is
+    CTextWriter out(buffer, size);
+    if (NeedsXtalPart(clock))
+        out.Add("Warning: this clock needs %s. If the board has no such part, the chip will "
+                "not answer again until a clock is fed into XTAL1 (pin 13).\n",
+                XtalPartWords(XtalPartOf(clock)));
+    const char* paragraph = out.Length() > 0 ? "\n" : "";
+    const std::uint32_t lowest = LowestClock_Hz(clock, CkoptProgrammed(after));
+    if (lowest != 0 && lowest < reachable_Hz)
+        out.Add("%sWarning: this clock may run as slowly as %u Hz, too slow for tamberlo on this "
+                "PC even at Delay Bit 10 (each SCK phase must last more than 2 chip clock "
+                "cycles): tamberlo cannot program the chip again.\n",
+                paragraph, static_cast<unsigned>(lowest));
+    else if (NeedsXtalPart(clock))
+        out.Add("%sA slow clock needs a larger Delay Bit: each SCK phase must last more than 2 "
+                "chip clock cycles.\n",
+                paragraph);
+    return out.Length() > 0 ? out.Text() : nullptr;
+}
+
 const char* FuseConfirmationText(const FuseLayout& layout, FuseBytes before, FuseBytes after,
                                  std::uint32_t reachable_Hz, char* buffer, std::size_t size) {
     if (before == after)
         return nullptr;
     char changes[2048];
     ListFuseChanges(layout, before, after, "\n", changes, sizeof changes);
-    CAppender out(buffer, size);
+    CTextWriter out(buffer, size);
     char low[3];
     char high[3];
     FormatFuseByte(after.low, low, sizeof low);
     FormatFuseByte(after.high, high, sizeof high);
     out.Add("Write the fuses Low %s, High %s? This changes:\n%s", low, high, changes);
-    const ClockChoice& clock = ClockChoiceOf(after);
-    if (ClockChoiceOf(before).lowBits == clock.lowBits &&
-        CkoptProgrammed(before) == CkoptProgrammed(after))
-        return out.Text(); // the clock stays as it is
-    if (NeedsXtalPart(clock))
-        out.Add("\nWarning: this clock needs %s. If the board has no such part, the chip will "
-                "not answer again until a clock is fed into XTAL1 (pin 13).\n",
-                XtalPartWords(XtalPartOf(clock)));
-    const std::uint32_t lowest = LowestClock_Hz(clock, CkoptProgrammed(after));
-    if (lowest != 0 && lowest < reachable_Hz)
-        out.Add("\nWarning: this clock may run as slowly as %u Hz, too slow for tamberlo on this "
-                "PC even at Delay Bit 10 (each SCK phase must last more than 2 chip clock "
-                "cycles): tamberlo cannot program the chip again.\n",
-                static_cast<unsigned>(lowest));
-    else if (NeedsXtalPart(clock))
-        out.Add("\nA slow clock needs a larger Delay Bit: each SCK phase must last more than 2 "
-                "chip clock cycles.\n");
+    char warnings[1024];
+    if (ClockWarningsText(before, after, reachable_Hz, warnings, sizeof warnings) != nullptr)
+        out.Add("\n%s", warnings);
     return out.Text();
 }
 

@@ -19,9 +19,14 @@ constexpr std::size_t kChipMessageSize = 4096;
 const char* ChipReadingText(const OperationResult& reading, const char* lineEnd, char* buffer,
                             std::size_t size);
 
-// The confirmation of a fuse write: each change in words, then the warnings the new clock
-// calls for. `reachable_Hz`: the slowest chip clock this PC can still program at Delay Bit
-// 10. nullptr when nothing changes.
+// The warnings that a change of the clock from `before`'s to `after`'s calls for, as
+// paragraphs parted by a blank line: a part needed on XTAL1/XTAL2, a clock too slow for
+// this PC. `reachable_Hz`: the slowest chip clock this PC can still program at Delay Bit
+// 10. nullptr when there are none.
+const char* ClockWarningsText(FuseBytes before, FuseBytes after, std::uint32_t reachable_Hz,
+                              char* buffer, std::size_t size);
+// The confirmation of a fuse write: each change in words, then the clock's warnings after
+// a blank line. nullptr when nothing changes.
 const char* FuseConfirmationText(const FuseLayout& layout, FuseBytes before, FuseBytes after,
                                  std::uint32_t reachable_Hz, char* buffer, std::size_t size);
 // Whether the new fuses choose a clock that needs a part on XTAL1/XTAL2.

@@ -4,8 +4,8 @@
 #include "app/ChipMessages.h"
 #include "app/OutcomeMessages.h"
 #include "app/FileAccess.h"
+#include "app/MemoryFiles.h"
 #include "framework/Sleep.h"
-#include "image/EepromHex.h"
 #include "image/HexImage.h"
 #include "image/HexWriter.h"
 #include "link/ClockReach.h"
@@ -14,7 +14,6 @@
 #include "ops/FuseEditing.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -44,17 +43,6 @@ std::uint32_t ReachableClock_Hz() {
     static const std::uint32_t reachable =
         LowestReachableClock_Hz(MeasureBitDelayPass_us(), kHighestDelayBit);
     return reachable;
-}
-
-// The warnings the window's fuse confirmation gives for fuses that choose `wanted`'s clock
-// when coming from `before`: the paragraphs after its list of changes (a blank line parts
-// them); nullptr when there are none.
-const char* ClockWarnings(const FuseLayout& layout, FuseBytes before, FuseBytes wanted,
-                          char (&text)[kChipMessageSize]) {
-    const char* confirmation =
-        FuseConfirmationText(layout, before, wanted, ReachableClock_Hz(), text, sizeof text);
-    const char* warnings = confirmation != nullptr ? std::strstr(confirmation, "\n\n") : nullptr;
-    return warnings != nullptr ? warnings + 2 : nullptr;
 }
 
 } // namespace
@@ -133,28 +121,11 @@ bool CRun::LoadFlashFile(const char* name) {
 }
 
 bool CRun::LoadEepromFile(const char* name) {
-    char message[kFileMessageSize > kHexMessageBufferSize ? kFileMessageSize
-                                                          : kHexMessageBufferSize];
-    std::uint32_t length = 0;
-    switch (ReadWholeFile(name, m_eepromFileText, sizeof m_eepromFileText, &length, message,
-                          sizeof message)) {
-    case FileRead::Ok:
-        break;
-    case FileRead::TooLarge: {
-        char path[MAX_PATH];
-        FullPath(name, path);
-        m_output.Error(
-            EepromFileTooLargeText(path, sizeof m_eepromFileText, message, sizeof message));
-        return false;
-    }
-    case FileRead::Failed:
-        m_output.Error(message);
-        return false;
-    }
-    const HexParseResult parsed = ParseEepromHex(m_eepromFileText, length, &m_eepromFile);
-    if (parsed.status == HexParseStatus::Ok)
+    char message[kChipMessageSize];
+    if (::LoadEepromFile(name, m_eepromFileText, sizeof m_eepromFileText, &m_eepromFile, message,
+                         sizeof message) == nullptr)
         return true;
-    m_output.Error(FormatEepromHexMessage(parsed, message, sizeof message));
+    m_output.Error(message);
     return false;
 }
 
@@ -167,7 +138,8 @@ bool CRun::ClockAccepted(FuseBytes wanted) {
     FuseBytes before = wanted;
     ApplyClockChoice(kClockChoices[0], &before); // the internal RC: needs no part
     char text[kChipMessageSize];
-    const char* warnings = ClockWarnings(kAtmega16Fuses, before, wanted, text);
+    const char* warnings =
+        ClockWarningsText(before, wanted, ReachableClock_Hz(), text, sizeof text);
     char refusal[kChipMessageSize + 128];
     std::snprintf(refusal, sizeof refusal,
                   "%s\n--fuses %02X:%02X: nothing was written. Give --yes to write these fuses "
@@ -250,7 +222,8 @@ ExitStatus CRun::WriteFuses(FuseBytes wanted) {
     }
     if (ListFuseChanges(layout, reading.fusesRead, wanted, "\n", text, sizeof text).lines > 0)
         m_output.Report(text);
-    if (const char* warnings = ClockWarnings(layout, reading.fusesRead, wanted, text))
+    if (const char* warnings =
+            ClockWarningsText(reading.fusesRead, wanted, ReachableClock_Hz(), text, sizeof text))
         m_output.Notice(warnings);
     const OperationResult written = m_chipOps.WriteFuses(reading.signature, wanted);
     if (!written.Succeeded())
@@ -284,22 +257,13 @@ ExitStatus CRun::ReadEeprom(const char* file) {
 
 ExitStatus CRun::WriteRead(const char* memory, const OperationResult& result,
                            const unsigned char* data, std::uint32_t count, const char* file) {
-    const std::size_t length = WriteIntelHex(data, count, m_hexText, sizeof m_hexText);
     char message[kChipMessageSize];
-    if (length == 0) {
-        std::snprintf(message, sizeof message,
-                      "The %s read (%u bytes) does not fit an Intel HEX text of this program.",
-                      memory, static_cast<unsigned>(count));
+    if (!SaveMemoryFile(memory, result, data, count, file, m_hexText, sizeof m_hexText, message,
+                        sizeof message)) {
         m_output.Error(message);
         return kExitUsage;
     }
-    if (!ReplaceWholeFile(file, m_hexText, length, message, sizeof message)) {
-        m_output.Error(message);
-        return kExitUsage;
-    }
-    char path[MAX_PATH];
-    FullPath(file, path);
-    m_output.Report(MemoryReadText(memory, result, count, path, message, sizeof message));
+    m_output.Report(message);
     return kExitDone;
 }
 

@@ -40,16 +40,13 @@ OperationResult CChipOps::End(Outcome outcome, OperationResult facts) {
     return WithFacts(m_session.Result(released != Outcome::Ok ? released : outcome), facts);
 }
 
-bool CChipOps::LockBit1(unsigned char lockByte) const {
-    return m_session.Chip()->facts->lockByte == LockByteForm::AtmegaLockByte
-               ? DecodeAtmegaLockByte(lockByte).lock.lockBit1
-               : DecodeAt90sLockAndFuse(lockByte).lock.lockBit1;
+LockState CChipOps::Lock(unsigned char lockByte) const {
+    return DecodeLockState(m_session.Chip()->facts->lockByte, lockByte);
 }
 
-bool CChipOps::LockBit2(unsigned char lockByte) const {
-    return m_session.Chip()->facts->lockByte == LockByteForm::AtmegaLockByte
-               ? DecodeAtmegaLockByte(lockByte).lock.lockBit2
-               : DecodeAt90sLockAndFuse(lockByte).lock.lockBit2;
+FuseBytes CChipOps::ReadFuses() {
+    const unsigned char low = m_session.Send(ReadFuseInstruction(FuseByteId::Low));
+    return {low, m_session.Send(ReadFuseInstruction(FuseByteId::High))};
 }
 
 Outcome CChipOps::OpenAndReadLock(unsigned char* lockByte) {
@@ -72,7 +69,7 @@ bool CChipOps::BeginWrite(const unsigned char readSignature[3], bool ChipFacts::
         refusal = Outcome::OtherChip;
     } else if (!(m_session.Chip()->facts->*has)) {
         refusal = Outcome::NoFuseBytes;
-    } else if (LockBit1(facts->lockByte)) {
+    } else if (Lock(facts->lockByte).lockBit1) {
         refusal = Outcome::WriteLocked;
     }
     if (refusal == Outcome::Ok)
@@ -87,10 +84,8 @@ OperationResult CChipOps::ReadChip() {
     if (opened != Outcome::Ok)
         return m_session.Result(opened);
     const ChipFacts& chip = *m_session.Chip()->facts;
-    if (chip.hasFuseBytes) {
-        facts.fusesRead.low = m_session.Send(ReadFuseInstruction(FuseByteId::Low));
-        facts.fusesRead.high = m_session.Send(ReadFuseInstruction(FuseByteId::High));
-    }
+    if (chip.hasFuseBytes)
+        facts.fusesRead = ReadFuses();
     if (chip.hasCalibrationBytes) {
         for (unsigned index = 0; index < kCalibrationByteCount; ++index) {
             SerialInstruction read = {};
@@ -108,8 +103,7 @@ OperationResult CChipOps::WriteFuses(const unsigned char readSignature[3], FuseB
         return ended;
     const ChipFacts& chip = *m_session.Chip()->facts;
 
-    const FuseBytes held = {m_session.Send(ReadFuseInstruction(FuseByteId::Low)),
-                            m_session.Send(ReadFuseInstruction(FuseByteId::High))};
+    const FuseBytes held = ReadFuses();
     // The cable cannot change SPIEN: it is written as the chip holds it.
     if (const FuseSetting* spien = FindFuseSetting(*chip.fuses, "SPIEN")) {
         unsigned char& byte = spien->byte == FuseByteId::Low ? wanted.low : wanted.high;
@@ -125,8 +119,7 @@ OperationResult CChipOps::WriteFuses(const unsigned char readSignature[3], FuseB
         m_session.Send(WriteFuseInstruction(FuseByteId::High, wanted.high));
         m_session.WaitDelayByte(chip.fuseWriteWait_us);
     }
-    facts.fusesRead.low = m_session.Send(ReadFuseInstruction(FuseByteId::Low));
-    facts.fusesRead.high = m_session.Send(ReadFuseInstruction(FuseByteId::High));
+    facts.fusesRead = ReadFuses();
     return End(facts.fusesRead == wanted ? Outcome::Ok : Outcome::FuseMismatch, facts);
 }
 
@@ -144,53 +137,45 @@ OperationResult CChipOps::WriteFstrt(const unsigned char readSignature[3], bool 
     return End(nowProgrammed == programmed ? Outcome::Ok : Outcome::FuseMismatch, facts);
 }
 
-template <typename Instruction>
-Outcome CChipOps::ReadMemory(Step step, std::uint32_t count, unsigned char* buffer,
-                             Instruction instruction) {
-    m_progress.Begin(step, static_cast<int>(count));
-    for (std::uint32_t index = 0; index < count; ++index) {
-        buffer[index] = m_session.Send(instruction(index));
-        m_progress.Percent(step, PercentOf(index, count));
+template <typename Bytes, typename Instruction>
+OperationResult CChipOps::ReadMemory(Step step, unsigned char* buffer, std::uint32_t size,
+                                     Bytes memoryBytes, Instruction instruction) {
+    OperationResult facts;
+    const Outcome opened = OpenAndReadLock(&facts.lockByte);
+    if (opened != Outcome::Ok)
+        return m_session.Result(opened);
+    if (Lock(facts.lockByte).lockBit2)
+        return End(Outcome::ReadLocked, facts);
+    const ChipInfo& chip = *m_session.Chip();
+    const std::uint32_t bytes = memoryBytes(chip);
+    facts.bytes = bytes < size ? bytes : size;
+    m_progress.Begin(step, static_cast<int>(facts.bytes));
+    for (std::uint32_t index = 0; index < facts.bytes; ++index) {
+        buffer[index] = m_session.Send(instruction(chip, index));
+        m_progress.Percent(step, PercentOf(index, facts.bytes));
         m_progress.StepIt();
     }
-    return Outcome::Ok;
+    const OperationResult result = End(Outcome::Ok, facts);
+    if (result.Succeeded())
+        m_progress.Done(step);
+    return result;
 }
 
 OperationResult CChipOps::ReadFlash(unsigned char* buffer, std::uint32_t size) {
-    OperationResult facts;
-    const Outcome opened = OpenAndReadLock(&facts.lockByte);
-    if (opened != Outcome::Ok)
-        return m_session.Result(opened);
-    if (LockBit2(facts.lockByte))
-        return End(Outcome::ReadLocked, facts);
-    const std::uint32_t flash = m_session.Chip()->flashBytes;
-    facts.bytes = flash < size ? flash : size;
-    ReadMemory(Step::ReadFlash, facts.bytes, buffer,
-               [](std::uint32_t index) { return ReadFlashInstruction(index); });
-    const OperationResult result = End(Outcome::Ok, facts);
-    if (result.Succeeded())
-        m_progress.Done(Step::ReadFlash);
-    return result;
+    return ReadMemory(
+        Step::ReadFlash, buffer, size, [](const ChipInfo& chip) { return chip.flashBytes; },
+        [](const ChipInfo&, std::uint32_t index) { return ReadFlashInstruction(index); });
 }
 
 OperationResult CChipOps::ReadEeprom(unsigned char* buffer, std::uint32_t size) {
-    OperationResult facts;
-    const Outcome opened = OpenAndReadLock(&facts.lockByte);
-    if (opened != Outcome::Ok)
-        return m_session.Result(opened);
-    if (LockBit2(facts.lockByte))
-        return End(Outcome::ReadLocked, facts);
-    const ChipFacts& chip = *m_session.Chip()->facts;
-    facts.bytes = chip.eepromBytes < size ? chip.eepromBytes : size;
-    ReadMemory(Step::ReadEeprom, facts.bytes, buffer, [&chip](std::uint32_t index) {
-        SerialInstruction read = {};
-        ReadEepromInstruction(chip, index, &read);
-        return read;
-    });
-    const OperationResult result = End(Outcome::Ok, facts);
-    if (result.Succeeded())
-        m_progress.Done(Step::ReadEeprom);
-    return result;
+    return ReadMemory(
+        Step::ReadEeprom, buffer, size,
+        [](const ChipInfo& chip) { return chip.facts->eepromBytes; },
+        [](const ChipInfo& chip, std::uint32_t index) {
+            SerialInstruction read = {};
+            ReadEepromInstruction(*chip.facts, index, &read);
+            return read;
+        });
 }
 
 OperationResult CChipOps::WriteEeprom(const EepromImage& data) {
@@ -202,9 +187,9 @@ OperationResult CChipOps::WriteEeprom(const EepromImage& data) {
     facts.dataEnd = data.end;
     if (data.end > chip.eepromBytes)
         return End(Outcome::EepromTooLarge, facts);
-    if (LockBit1(facts.lockByte))
+    if (Lock(facts.lockByte).lockBit1)
         return End(Outcome::WriteLocked, facts);
-    if (LockBit2(facts.lockByte))
+    if (Lock(facts.lockByte).lockBit2)
         return End(Outcome::ReadLocked, facts); // what was written could not be read back
 
     // Only the bytes that differ are written; each takes its write time.

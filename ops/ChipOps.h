@@ -9,6 +9,7 @@
 #include "ops/ChipFacts.h"
 #include "ops/ChipSession.h"
 #include "ops/FuseLayout.h"
+#include "ops/LockBits.h"
 #include "ops/OperationReports.h"
 
 #include <cstdint>
@@ -51,12 +52,14 @@ private:
     // NoFuseBytes; lock bit 1 programmed: WriteLocked), the chip released.
     bool BeginWrite(const unsigned char readSignature[3], bool ChipFacts::*has,
                     OperationResult* facts, OperationResult* ended);
-    bool LockBit1(unsigned char lockByte) const;
-    bool LockBit2(unsigned char lockByte) const;
-    // Reads `count` bytes through `instruction(index)` into buffer with the step's progress.
-    template <typename Instruction>
-    Outcome ReadMemory(Step step, std::uint32_t count, unsigned char* buffer,
-                       Instruction instruction);
+    LockState Lock(unsigned char lockByte) const;
+    // Both fuse bytes as the chip holds them.
+    FuseBytes ReadFuses();
+    // The opening, the lock bit 2 refusal, then memoryBytes(chip) bytes (as many as fit
+    // `size`) read through instruction(chip, index) into buffer, with the step's progress.
+    template <typename Bytes, typename Instruction>
+    OperationResult ReadMemory(Step step, unsigned char* buffer, std::uint32_t size,
+                               Bytes memoryBytes, Instruction instruction);
     // Release, then the result; `result` carries what was met on the way.
     OperationResult End(Outcome outcome, OperationResult result);
 

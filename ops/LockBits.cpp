@@ -48,6 +48,11 @@ At90sLockAndFuse DecodeAt90sLockAndFuse(unsigned char value) {
             Programmed(value, kAt90sSpien), Programmed(value, kAt90sFstrt)};
 }
 
+LockState DecodeLockState(LockByteForm form, unsigned char value) {
+    return form == LockByteForm::AtmegaLockByte ? DecodeAtmegaLockByte(value).lock
+                                                : DecodeAt90sLockAndFuse(value).lock;
+}
+
 const char* LockModeWords(LockMode mode) {
     switch (mode) {
     case LockMode::None:

@@ -5,6 +5,8 @@
 #ifndef TAMBERLO_OPS_LOCKBITS_H
 #define TAMBERLO_OPS_LOCKBITS_H
 
+#include "ops/ChipFacts.h"
+
 enum class LockMode : unsigned char {
     None,                   // mode 1: LB1 and LB2 unprogrammed
     NoFurtherProgramming,   // mode 2: LB1 programmed
@@ -40,6 +42,9 @@ struct At90sLockAndFuse {
 AtmegaLockByte DecodeAtmegaLockByte(unsigned char value);
 // AT90S lock and fuse byte: LB1 bit 7, LB2 bit 6, SPIEN bit 5, FSTRT bit 0.
 At90sLockAndFuse DecodeAt90sLockAndFuse(unsigned char value);
+
+// The lock bits of either form of the lock byte.
+LockState DecodeLockState(LockByteForm form, unsigned char value);
 
 // "no lock", "further programming disabled", "programming and reading disabled", ...
 const char* LockModeWords(LockMode mode);

@@ -3,7 +3,9 @@
 #ifndef TAMBERLO_OPS_TEXTWRITER_H
 #define TAMBERLO_OPS_TEXTWRITER_H
 
+#include <cstdarg>
 #include <cstddef>
+#include <cstdio>
 
 class CTextWriter {
 public:
@@ -30,6 +32,32 @@ public:
         return m_fitted;
     }
 
+    // Appends printf-style text, as much of it as fits; false (and from then on Fitted()
+    // false) when it was cut short.
+    bool Add(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        if (m_length + 1 >= m_size) {
+            m_fitted = false;
+            return false;
+        }
+        const std::size_t room = m_size - m_length;
+        va_list args;
+        va_start(args, format);
+        const int written = std::vsnprintf(m_text + m_length, room, format, args);
+        va_end(args);
+        if (written < 0) {
+            m_text[m_length] = '\0';
+            m_fitted = false;
+            return false;
+        }
+        if (static_cast<std::size_t>(written) >= room) {
+            m_length = m_size - 1;
+            m_fitted = false;
+            return false;
+        }
+        m_length += static_cast<std::size_t>(written);
+        return m_fitted;
+    }
+
     // Cuts the text back to `length` characters (a length Length() gave earlier).
     void Truncate(std::size_t length) {
         if (length < m_length) {
@@ -38,6 +66,7 @@ public:
         }
     }
 
+    const char* Text() const { return m_text; }
     std::size_t Length() const { return m_length; }
     bool Fitted() const { return m_fitted; }
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "AvrdudeConf.h"
+#include "AvrdudePartsTest.h"
 #include "ops/ChipFacts.h"
 #include "ops/ChipInstructions.h"
 #include "ops/Chips.h"
@@ -47,18 +47,8 @@ bool IsAt90s(const ChipInfo& chip) {
     return chip.facts->lockByte == LockByteForm::At90sLockAndFuse;
 }
 
-class ChipInstructionsTest : public ::testing::Test {
+class ChipInstructionsTest : public AvrdudePartsTest {
 protected:
-    static void SetUpTestSuite() {
-        std::string error;
-        parts_ = new std::map<std::string, avrconf::Part>;
-        ASSERT_TRUE(avrconf::ReadParts(TAMBERLO_AVRDUDE_CONF, parts_, &error)) << error;
-    }
-    static void TearDownTestSuite() {
-        delete parts_;
-        parts_ = nullptr;
-    }
-
     static std::vector<const ChipInfo*> ProgrammedChips() {
         std::vector<const ChipInfo*> chips;
         for (std::size_t i = 0; i < kChipCount; ++i) {
@@ -104,11 +94,7 @@ protected:
         EXPECT_TRUE(avrconf::Fits(pattern, instruction.bytes, address, data, &why))
             << what << ": " << Hex(instruction) << " against \"" << pattern << "\": " << why;
     }
-
-    static std::map<std::string, avrconf::Part>* parts_;
 };
-
-std::map<std::string, avrconf::Part>* ChipInstructionsTest::parts_ = nullptr;
 
 TEST_F(ChipInstructionsTest, EachChipHasTheMemoriesAvrdudeGivesIt) {
     for (const ChipInfo* chip : ProgrammedChips()) {

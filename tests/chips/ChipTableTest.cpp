@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "AvrdudeConf.h"
+#include "AvrdudePartsTest.h"
 #include "ops/Chips.h"
 
 namespace {
@@ -40,18 +40,8 @@ std::string Hex(const unsigned char (&bytes)[4]) {
     return text;
 }
 
-class ChipTableTest : public ::testing::Test {
+class ChipTableTest : public AvrdudePartsTest {
 protected:
-    static void SetUpTestSuite() {
-        std::string error;
-        parts_ = new std::map<std::string, avrconf::Part>;
-        ASSERT_TRUE(avrconf::ReadParts(TAMBERLO_AVRDUDE_CONF, parts_, &error)) << error;
-    }
-    static void TearDownTestSuite() {
-        delete parts_;
-        parts_ = nullptr;
-    }
-
     static const avrconf::Part& Part(const std::string& id) {
         static const avrconf::Part none;
         const auto it = parts_->find(id);
@@ -62,11 +52,7 @@ protected:
     static const avrconf::Part* PartNamed(const std::string& name) {
         return avrconf::PartByDesc(*parts_, name);
     }
-
-    static std::map<std::string, avrconf::Part>* parts_;
 };
-
-std::map<std::string, avrconf::Part>* ChipTableTest::parts_ = nullptr;
 
 TEST_F(ChipTableTest, EveryChipOfTheSocketIsFoundByItsSignatureWithAvrdudesSizes) {
     std::set<const ChipInfo*> matched;
